@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the tools need.
+# Asks dpkg first and runs apt-get only for what is missing, so a second
+# run on a ready machine costs a fraction of a second.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config python3
+  clang libclang-rt-14-dev
+  libgtest-dev googletest libbenchmark-dev libcli11-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
+  zip unzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

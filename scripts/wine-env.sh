@@ -1,0 +1,10 @@
+# Sourced by the Wine scripts: the project's own Wine prefix, inside the build
+# tree, never the user's home. TESSAM_WINEPREFIX overrides it (the launcher
+# installed by `make install` keeps one per user).
+tessam_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${TESSAM_WINEPREFIX:-$tessam_root/build/wine}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts: the program needs neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+if command -v wine >/dev/null 2>&1; then tessam_wine=wine; else tessam_wine=wine64; fi
