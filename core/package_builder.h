@@ -14,6 +14,24 @@
 
 namespace tessam {
 
+// Why the last build returned 0. The dialog shows one message for all of them;
+// the command-line tool names the reason.
+enum class BuildFailure {
+  kNone,
+  kEmptyPath,
+  kProjectMissing,
+  kProjectNotOpenable,   // absent, a folder, or held open by another program
+  kProjectTooShort,      // 256 bytes or less, or shorter than 256 + L
+  kProjectReadError,
+  kOutOfMemory,
+  kSameFile,             // the package path names the project file
+  kPackageNotOpenable,
+  kPackageWriteError,    // partial package removed
+  kStopped,
+};
+
+const char* Describe(BuildFailure failure);
+
 class PackageBuilder {
  public:
   // Seconds of calendar time; seeds the generator once per build.
@@ -28,6 +46,8 @@ class PackageBuilder {
 
   void ReleasePayload();
 
+  BuildFailure lastFailure() const { return lastFailure_; }
+
   const PackageHeader& header() const { return header_; }
   std::span<const std::uint8_t> payload() const;
   std::uint16_t reservedWord() const { return reservedWord_; }
@@ -39,6 +59,7 @@ class PackageBuilder {
   std::unique_ptr<std::uint8_t[]> payload_;
   std::size_t payloadSize_ = 0;
   std::uint16_t reservedWord_ = 0;
+  BuildFailure lastFailure_ = BuildFailure::kNone;
 };
 
 }  // namespace tessam
