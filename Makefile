@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps native sanitize windows build run test test-native test-sanitize test-windows \
+.PHONY: deps native sanitize windows build run test test-native test-sanitize test-windows test-packaging \
         fuzz fuzz-smoke bench screenshots dist install uninstall clean
 
 deps:
@@ -45,11 +45,24 @@ fuzz: deps
 fuzz-smoke:
 	$(MAKE) fuzz FUZZ_SECONDS=10
 
-test: test-native test-sanitize test-windows fuzz-smoke
+test-packaging: dist
+	scripts/wine-session.sh tests/packaging/check-dist.sh
+	TESSAM_XVFB=1 scripts/wine-session.sh tests/packaging/check-install.sh
+
+test: test-native test-sanitize test-windows test-packaging fuzz-smoke
 	@echo "All suites passed."
 
 bench: native
 	scripts/bench.sh
+
+dist: native windows
+	scripts/dist.sh
+
+install: native windows
+	scripts/install.sh "$(PREFIX)"
+
+uninstall:
+	scripts/uninstall.sh "$(PREFIX)"
 
 clean:
 	rm -rf build

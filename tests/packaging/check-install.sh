@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs into a temporary prefix (and a temporary home), starts the
+# launcher and waits for the dialog, then uninstalls and checks that the
+# prefix is exactly as it was. Needs an X display (run inside wine-session.sh).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+work=$(mktemp -d)
+export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
+prefix="$work/prefix"
+mkdir -p "$HOME" "$prefix/bin" "$prefix/share"
+touch "$prefix/bin/someone-elses-tool"
+cleanup() {
+  WINEPREFIX="$XDG_DATA_HOME/tessam/wine" wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+snapshot() { (cd "$prefix" && find . | sort); }
+
+before=$(snapshot)
+"$root/scripts/install.sh" "$prefix" >/dev/null
+for f in bin/ppwtool bin/tessam share/man/man1/ppwtool.1 share/applications/tessam.desktop \
+         share/icons/hicolor/48x48/apps/tessam.png share/icons/hicolor/256x256/apps/tessam.png; do
+  [[ -e "$prefix/$f" ]] || fail "$f was not installed"
+done
+"$prefix/bin/ppwtool" --version | grep -q 1.0.0.1 || fail "installed ppwtool does not run"
+grep -q '^Exec=tessam' "$prefix/share/applications/tessam.desktop" || fail "desktop entry"
+
+"$prefix/bin/tessam" >/dev/null 2>&1 &
+"$root/scripts/wait-for-window.sh" "Halvor" 120 || fail "the launcher showed no dialog"
+[[ -f "$XDG_DATA_HOME/tessam/Tessam.exe" ]] || fail "no per-user copy of Tessam.exe"
+WINEPREFIX="$XDG_DATA_HOME/tessam/wine" wineserver -k 2>/dev/null || true
+
+"$root/scripts/install.sh" "$prefix" >/dev/null   # a reinstall must not confuse uninstall
+"$root/scripts/uninstall.sh" "$prefix" >/dev/null
+after=$(snapshot)
+[[ "$before" == "$after" ]] || fail "uninstall left the prefix changed: $(diff <(echo "$before") <(echo "$after"))"
+echo "install: 1 passed, 0 failed"
