@@ -47,7 +47,7 @@ fuzz-smoke:
 
 test-packaging: dist
 	scripts/wine-session.sh tests/packaging/check-dist.sh
-	TESSAM_XVFB=1 scripts/wine-session.sh tests/packaging/check-install.sh
+	scripts/wine-session.sh tests/packaging/check-install.sh
 
 test: test-native test-sanitize test-windows test-packaging fuzz-smoke
 	@echo "All suites passed."

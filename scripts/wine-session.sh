@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a command inside one Wine session: an X display (Xvfb when none is set)
+# Runs a command inside one Wine session: a private Xvfb display (so tests never
+# pop windows onto a developer's screen; TESSAM_USE_DISPLAY=1 keeps $DISPLAY)
 # and one wineserver kept alive for the whole command, so the Windows programs
 # it starts do not each pay for Wine's start-up.
 set -euo pipefail
@@ -14,7 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [[ -z "${DISPLAY:-}" || -n "${TESSAM_XVFB:-}" ]]; then
+if [[ -z "${DISPLAY:-}" || -z "${TESSAM_USE_DISPLAY:-}" ]]; then
   # -displayfd lets Xvfb pick a free display number and tell us which.
   fifo=$(mktemp -u); mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
