@@ -1,14 +1,17 @@
 #include "core/crc16.h"
 
+#include "core/byte_order.h"
+#include "core/crc16_tables.h"
+
 namespace tessam {
 
 std::uint16_t Crc16Update(std::uint16_t crc, const std::uint8_t* data, std::size_t length) {
-  for (std::size_t i = 0; i < length; ++i) {
-    crc ^= data[i];
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u) : static_cast<std::uint16_t>(crc >> 1);
-    }
+  const std::uint8_t* const end = data + length;
+  while (end - data >= static_cast<std::ptrdiff_t>(detail::kCrc16Slices)) {
+    crc = detail::Crc16Block(crc, LoadLittleEndian64(data), LoadLittleEndian64(data + 8));
+    data += detail::kCrc16Slices;
   }
+  while (data != end) crc = detail::Crc16Byte(crc, *data++);
   return crc;
 }
 

@@ -7,9 +7,23 @@
 namespace tessam {
 
 inline constexpr std::uint16_t kCrc16Initial = 0xFFFF;
+inline constexpr std::uint16_t kCrc16Polynomial = 0xA001;  // 0x8005 reflected
 
-// Continues a checksum over more bytes; Crc16Update(kCrc16Initial, ...) over a
-// buffer in any number of pieces equals Crc16 of the whole buffer.
+// The definition, one bit at a time. Everything faster is derived from it (the
+// lookup tables are built from it at compile time) and must agree with it.
+constexpr std::uint16_t Crc16UpdateBitwise(std::uint16_t crc, const std::uint8_t* data, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    crc = static_cast<std::uint16_t>(crc ^ data[i]);
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ kCrc16Polynomial) : static_cast<std::uint16_t>(crc >> 1);
+    }
+  }
+  return crc;
+}
+
+// Continues a checksum over more bytes (table-driven, 16 bytes per step);
+// Crc16Update(kCrc16Initial, ...) over a buffer in any number of pieces equals
+// Crc16 of the whole buffer.
 std::uint16_t Crc16Update(std::uint16_t crc, const std::uint8_t* data, std::size_t length);
 
 inline std::uint16_t Crc16(const std::uint8_t* data, std::size_t length) {

@@ -1,0 +1,178 @@
+// The file layer on POSIX systems: descriptors, flock() for exclusivity,
+// device and inode for identity, UTF-8 file names.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "core/file.h"
+
+namespace tessam {
+namespace {
+
+// UTF-16 to UTF-8; none for an unpaired surrogate, which no UTF-8 name can hold.
+std::optional<std::string> ToUtf8(const std::u16string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return std::nullopt;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
+
+FileIdentity IdentityOf(const struct stat& info) {
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+// Closes a descriptor unless it was handed on.
+struct ScopedDescriptor {
+  int fd;
+  ~ScopedDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+  int Release() { return std::exchange(fd, -1); }
+};
+
+// Opens a regular file and takes the exclusive lock; -1 on any failure.
+int OpenExclusive(const std::u16string& path, int flags) {
+  const auto name = ToUtf8(path);
+  if (!name || name->empty()) return -1;
+  ScopedDescriptor file{-1};
+  do {
+    file.fd = ::open(name->c_str(), flags | O_CLOEXEC | O_NOCTTY, 0666);
+  } while (file.fd < 0 && errno == EINTR);
+  if (file.fd < 0) return -1;
+  struct stat info;
+  if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+    return -1;
+  }
+  return file.Release();
+}
+
+// Starts write-back of the range just written and waits for the ranges before
+// it, so dirty pages never pile up: a stop during the final flush, or the flush
+// itself, then waits for a chunk or two rather than the whole package.
+void PaceWriteBack([[maybe_unused]] int fd, [[maybe_unused]] off_t start, [[maybe_unused]] off_t length) {
+#if defined(__linux__)
+  ::sync_file_range(fd, start, length, SYNC_FILE_RANGE_WRITE);
+  if (start > 0) ::sync_file_range(fd, 0, start, SYNC_FILE_RANGE_WAIT_BEFORE);
+#endif
+}
+
+}  // namespace
+
+bool PathExists(const std::u16string& path) {
+  const auto name = ToUtf8(path);
+  struct stat info;
+  return name && !name->empty() && ::stat(name->c_str(), &info) == 0;
+}
+
+std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
+  const auto name = ToUtf8(path);
+  struct stat info;
+  if (!name || name->empty() || ::stat(name->c_str(), &info) != 0) return std::nullopt;
+  return IdentityOf(info);
+}
+
+bool RemoveFile(const std::u16string& path) {
+  const auto name = ToUtf8(path);
+  return name && ::unlink(name->c_str()) == 0;
+}
+
+std::optional<File> File::OpenForReading(const std::u16string& path) {
+  const int fd = OpenExclusive(path, O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  return File(fd);
+}
+
+std::optional<File> File::OpenForWriting(const std::u16string& path) {
+  const int fd = OpenExclusive(path, O_WRONLY | O_CREAT);
+  if (fd < 0) return std::nullopt;
+  return File(fd);
+}
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, kInvalid);
+  }
+  return *this;
+}
+
+File::~File() { Close(); }
+
+void File::Close() {
+  // Closing the descriptor releases the flock() with it.
+  if (handle_ != kInvalid) ::close(Descriptor(std::exchange(handle_, kInvalid)));
+}
+
+std::optional<std::uint64_t> File::Size() const {
+  struct stat info;
+  if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::optional<FileIdentity> File::Identity() const {
+  struct stat info;
+  if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
+  return IdentityOf(info);
+}
+
+std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {
+  for (;;) {
+    const ssize_t got = ::pread(Descriptor(handle_), into.data(), into.size(), static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) return std::nullopt;
+  }
+}
+
+bool File::Truncate() {
+  const int fd = Descriptor(handle_);
+  return ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0;
+}
+
+bool File::Write(std::span<const std::uint8_t> bytes) {
+  const int fd = Descriptor(handle_);
+  const off_t start = ::lseek(fd, 0, SEEK_CUR);
+  if (start < 0) return false;
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;  // a full disk gives ENOSPC or EFBIG here
+    bytes = bytes.subspan(static_cast<std::size_t>(put));
+  }
+  PaceWriteBack(fd, start, ::lseek(fd, 0, SEEK_CUR) - start);
+  return true;
+}
+
+bool File::Flush() { return ::fsync(Descriptor(handle_)) == 0; }
+
+}  // namespace tessam

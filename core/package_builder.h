@@ -5,32 +5,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stop_token>
 
+#include "core/build_failure.h"
 #include "core/build_request.h"
 #include "core/package_header.h"
 #include "core/random.h"
 
 namespace tessam {
 
-// Why the last build returned 0. The dialog shows one message for all of them;
-// the command-line tool names the reason.
-enum class BuildFailure {
-  kNone,
-  kEmptyPath,
-  kProjectMissing,
-  kProjectNotOpenable,   // absent, a folder, or held open by another program
-  kProjectTooShort,      // 256 bytes or less, or shorter than 256 + L
-  kProjectReadError,
-  kOutOfMemory,
-  kSameFile,             // the package path names the project file
-  kPackageNotOpenable,
-  kPackageWriteError,    // partial package removed
-  kStopped,
-};
-
-const char* Describe(BuildFailure failure);
+class File;
 
 class PackageBuilder {
  public:
@@ -40,8 +26,13 @@ class PackageBuilder {
   PackageBuilder();  // system clock, runtime-compatible generator
   PackageBuilder(Clock clock, std::unique_ptr<RandomGenerator> random);
 
-  // 1 when the package file was written, 0 otherwise. A stop request makes it
-  // return 0 promptly, leaving no partial package and nothing open.
+  // 1 when the package file was written (and flushed to the device), 0
+  // otherwise; lastFailure() names why. A stop request makes it return 0
+  // promptly, leaving no partial package and nothing open or locked.
+  //
+  // The previous payload survives every failure found before the new one is
+  // allocated (missing or short project, ...); once the new payload is being
+  // read, a failure or stop releases it, so no half-filled payload is held.
   int Build(const BuildRequest& request, std::stop_token stop = {});
 
   void ReleasePayload();
@@ -53,6 +44,11 @@ class PackageBuilder {
   std::uint16_t reservedWord() const { return reservedWord_; }
 
  private:
+  BuildFailure Run(const BuildRequest& request, const std::stop_token& stop);
+  void DrawSeedsAndFiller();
+  BuildFailure ReadAndScramble(File& project, const std::optional<BuildRequest::Password>& password,
+                               std::uint8_t key, const std::stop_token& stop);
+
   Clock clock_;
   std::unique_ptr<RandomGenerator> random_;
   PackageHeader header_{};

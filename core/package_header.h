@@ -38,7 +38,10 @@ static_assert(offsetof(PackageHeader, seeds) == layout::kSeedsOffset);
 static_assert(offsetof(PackageHeader, reservedWord) == layout::kReservedWordOffset);
 static_assert(offsetof(PackageHeader, filler) == layout::kFillerOffset);
 static_assert(offsetof(PackageHeader, reserved32) == layout::kReservedOffset);
+static_assert(offsetof(PackageHeader, reserved16) == layout::kReservedOffset + sizeof(PackageHeader::reserved32));
+static_assert(offsetof(PackageHeader, reserved8) == offsetof(PackageHeader, reserved16) + 2);
 static_assert(offsetof(PackageHeader, webAddress) == layout::kWebAddressOffset);
+static_assert(layout::kWebAddressOffset - layout::kReservedOffset == layout::kReservedSize);
 static_assert(offsetof(PackageHeader, headerChecksum) == layout::kHeaderChecksumOffset);
 
 // Scramble key from the four seeds: (s3*s2 + s1*s0) mod 255.

@@ -1,0 +1,25 @@
+#pragma once
+
+namespace tessam {
+
+// Why a build (or a package write) returned 0. The dialog shows one message for
+// all of them; the command-line tool names the reason.
+enum class BuildFailure {
+  kNone,
+  kEmptyPath,
+  kProjectMissing,
+  kProjectNotOpenable,   // a folder, or held open by another program
+  kProjectTooShort,      // shorter than 256 + L bytes, L from its own block count
+  kProjectReadError,
+  kOutOfMemory,
+  kSameFile,             // the package path names the project file
+  kPackageNotOpenable,
+  kPackageWriteError,    // partial package removed
+  kStopped,
+  kNoPayload,            // a write asked for without a payload of the header's length
+};
+
+// One line of English naming the reason, for logs and the command line.
+const char* Describe(BuildFailure failure);
+
+}  // namespace tessam

@@ -1,0 +1,90 @@
+#include "core/package_writer.h"
+
+#include <cstring>
+
+#include "core/byte_order.h"
+#include "core/crc16.h"
+
+namespace tessam {
+namespace {
+
+void CopyBytes(std::uint8_t* out, const void* from, std::size_t size) { std::memcpy(out, from, size); }
+
+// Writes the header, then the payload chunk by chunk, looking at the stop request in between.
+BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload,
+                           const PackageWriteOptions& options) {
+  const auto write = [&](std::span<const std::uint8_t> bytes) {
+    return options.writeChunk ? options.writeChunk(file, bytes) : file.Write(bytes);
+  };
+  if (!write(header)) return BuildFailure::kPackageWriteError;
+  while (!payload.empty()) {
+    if (options.stop.stop_requested()) return BuildFailure::kStopped;
+    const auto chunk = payload.first(std::min(payload.size(), kPackageIoChunk));
+    if (!write(chunk)) return BuildFailure::kPackageWriteError;
+    payload = payload.subspan(chunk.size());
+  }
+  if (options.stop.stop_requested()) return BuildFailure::kStopped;
+  return file.Flush() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header) {
+  std::array<std::uint8_t, layout::kHeaderSize> bytes{};
+  std::uint8_t* const out = bytes.data();
+  CopyBytes(out + layout::kMagicOffset, header.magic, layout::kMagicSize);
+  StoreBigEndian32(out + layout::kFormatVersionOffset, header.formatVersion);
+  StoreBigEndian32(out + layout::kPayloadLengthOffset, header.payloadLength);
+  StoreBigEndian32(out + layout::kPayloadChecksumOffset, header.payloadChecksum);
+  StoreBigEndian32(out + layout::kProgramLengthOffset, header.programLength);
+  CopyBytes(out + layout::kSeedsOffset, header.seeds, layout::kSeedCount);
+  StoreBigEndian16(out + layout::kReservedWordOffset, header.reservedWord);
+  CopyBytes(out + layout::kFillerOffset, header.filler, layout::kFillerCount);
+  // The reserved bytes are raw bytes, copied as they lie in the record (all
+  // 0xFF after a build); the record keeps them at their file offsets.
+  CopyBytes(out + layout::kReservedOffset, reinterpret_cast<const std::uint8_t*>(&header) + layout::kReservedOffset,
+            layout::kReservedSize);
+  CopyBytes(out + layout::kWebAddressOffset, header.webAddress, layout::kWebAddressSize);
+  StoreBigEndian32(out + layout::kHeaderChecksumOffset, header.headerChecksum);
+  return bytes;
+}
+
+BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reservedWord,
+                                   std::span<const std::uint8_t> payload, const std::u16string& packagePath,
+                                   const PackageWriteOptions& options) {
+  if (packagePath.empty()) return BuildFailure::kEmptyPath;
+  if (header.payloadLength == 0 || payload.empty() || payload.size() != header.payloadLength) {
+    return BuildFailure::kNoPayload;
+  }
+
+  header.reservedWord = reservedWord;
+  auto headerBytes = EncodeHeader(header);
+  header.headerChecksum = Crc16(headerBytes.data(), layout::kHeaderChecksummedSize);
+  StoreBigEndian32(headerBytes.data() + layout::kHeaderChecksumOffset, header.headerChecksum);
+
+  if (options.stop.stop_requested()) return BuildFailure::kStopped;
+  // Asked before opening so the reason is named even where the hold on the
+  // project file makes the open itself fail.
+  if (options.heldFile && IdentityOfPath(packagePath) == options.heldFile) return BuildFailure::kSameFile;
+
+  auto file = File::OpenForWriting(packagePath);
+  if (!file) return BuildFailure::kPackageNotOpenable;
+  // Asked again of the open file: the path may have changed in between.
+  const auto identity = file->Identity();
+  if (!identity) return BuildFailure::kPackageNotOpenable;
+  if (options.heldFile && *identity == *options.heldFile) return BuildFailure::kSameFile;
+
+  // From here on the old contents are gone, so a failure removes the file.
+  BuildFailure result = file->Truncate() ? WriteContents(*file, headerBytes, payload, options)
+                                         : BuildFailure::kPackageWriteError;
+  file->Close();
+  if (result != BuildFailure::kNone) RemoveFile(packagePath);
+  return result;
+}
+
+int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
+                 const std::u16string& packagePath, const PackageWriteOptions& options) {
+  return WritePackageExplained(header, reservedWord, payload, packagePath, options) == BuildFailure::kNone ? 1 : 0;
+}
+
+}  // namespace tessam

@@ -1,0 +1,53 @@
+#pragma once
+// Serialises a header record plus a payload into a package file.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <stop_token>
+#include <string>
+
+#include "core/build_failure.h"
+#include "core/file.h"
+#include "core/package_header.h"
+#include "core/package_layout.h"
+
+namespace tessam {
+
+// Reads and writes move at most this much between two looks at the stop
+// request: small enough to stop within a few milliseconds, large enough that
+// the per-call cost vanishes.
+inline constexpr std::size_t kPackageIoChunk = std::size_t{4} << 20;
+
+struct PackageWriteOptions {
+  // Asked between chunks; a stopped write removes what it had written.
+  std::stop_token stop;
+  // The project file the build holds open. A package path that leads to it
+  // (in any spelling, through links) fails before anything is truncated.
+  std::optional<FileIdentity> heldFile;
+  // Writes one piece of the package to the open file; empty means File::Write.
+  // Tests put a failing one here to prove a partial package is removed.
+  std::function<bool(File&, std::span<const std::uint8_t>)> writeChunk;
+};
+
+// The 64 header bytes as the file holds them: big-endian integers, single bytes
+// and texts as they lie in the record, the header checksum as the record has it.
+std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header);
+
+// Writes `header` and `payload` to `packagePath`: 1 written, 0 not. First copies
+// `reservedWord` into the record and stores the header checksum in it (kept
+// even when the file cannot be opened). `payload` must be exactly the header's
+// payload length. The file is opened without truncation, held exclusively and
+// checked against `options.heldFile` before it is cut; once cut, any failure
+// removes it. On success the bytes have reached the device.
+int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
+                 const std::u16string& packagePath, const PackageWriteOptions& options = {});
+
+// The same, naming the reason for a failure (BuildFailure::kNone when written).
+BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reservedWord,
+                                   std::span<const std::uint8_t> payload, const std::u16string& packagePath,
+                                   const PackageWriteOptions& options = {});
+
+}  // namespace tessam
