@@ -1,0 +1,174 @@
+#include "core/package_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "core/byte_order.h"
+#include "core/crc16.h"
+
+namespace tessam {
+
+namespace {
+
+// Mirrors the 64 header bytes into the record, numbers converted to native.
+PackageHeader ParseHeader(const std::uint8_t* bytes) {
+  PackageHeader header{};
+  std::memcpy(header.magic, bytes + layout::kMagicOffset, layout::kMagicSize);
+  header.formatVersion = LoadBigEndian32(bytes + layout::kFormatVersionOffset);
+  header.payloadLength = LoadBigEndian32(bytes + layout::kPayloadLengthOffset);
+  header.payloadChecksum = LoadBigEndian32(bytes + layout::kPayloadChecksumOffset);
+  header.programLength = LoadBigEndian32(bytes + layout::kProgramLengthOffset);
+  std::memcpy(header.seeds, bytes + layout::kSeedsOffset, layout::kSeedCount);
+  header.reservedWord = LoadBigEndian16(bytes + layout::kReservedWordOffset);
+  std::memcpy(header.filler, bytes + layout::kFillerOffset, layout::kFillerCount);
+  // The reserved block is raw bytes in the file; copy it as it lies so that a
+  // reader of the record sees the file's byte order, not a converted number.
+  std::memcpy(reinterpret_cast<std::uint8_t*>(&header) + layout::kReservedOffset,
+              bytes + layout::kReservedOffset, layout::kReservedSize);
+  std::memcpy(header.webAddress, bytes + layout::kWebAddressOffset, layout::kWebAddressSize);
+  header.headerChecksum = LoadBigEndian32(bytes + layout::kHeaderChecksumOffset);
+  return header;
+}
+
+bool AnyIs255(const std::uint8_t* bytes, std::size_t count) {
+  return std::find(bytes, bytes + count, std::uint8_t{255}) != bytes + count;
+}
+
+bool IsPrintableAscii(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
+
+}  // namespace
+
+const char* ProblemName(PackageProblem problem) {
+  switch (problem) {
+    case PackageProblem::kHeaderTruncated: return "header-truncated";
+    case PackageProblem::kWrongMagic: return "magic";
+    case PackageProblem::kWrongFormatVersion: return "format-version";
+    case PackageProblem::kFileLength: return "file-length";
+    case PackageProblem::kProgramLength: return "program-length";
+    case PackageProblem::kBlockCount: return "block-count";
+    case PackageProblem::kPayloadChecksum: return "payload-checksum";
+    case PackageProblem::kHeaderChecksum: return "header-checksum";
+    case PackageProblem::kSeedByte255: return "seed-255";
+    case PackageProblem::kFillerByte255: return "filler-255";
+    case PackageProblem::kReservedBytes: return "reserved-bytes";
+    case PackageProblem::kReservedWord: return "reserved-word";
+    case PackageProblem::kBadWebAddress: return "web-address";
+  }
+  return "unknown";
+}
+
+bool PackageReport::has(PackageProblem problem) const {
+  return std::find(problems.begin(), problems.end(), problem) != problems.end();
+}
+
+PackageReport InspectPackage(std::span<const std::uint8_t> package) {
+  PackageReport report;
+  report.fileLength = package.size();
+  if (package.size() < layout::kHeaderSize) {
+    report.problems.push_back(PackageProblem::kHeaderTruncated);
+    return report;
+  }
+
+  const std::uint8_t* bytes = package.data();
+  const PackageHeader header = ParseHeader(bytes);
+  report.hasHeader = true;
+  report.header = header;
+  report.scrambleKey = ScrambleKey(header.seeds);
+  report.computedHeaderChecksum = Crc16(bytes, layout::kHeaderChecksummedSize);
+
+  const std::uint64_t declaredLength = header.payloadLength;
+  const std::uint64_t available = package.size() - layout::kHeaderSize;
+  report.payloadBytesPresent = std::min(declaredLength, available);
+  const std::uint8_t* payload = bytes + layout::kHeaderSize;
+  report.computedPayloadChecksum =
+      Crc16(payload, static_cast<std::size_t>(report.payloadBytesPresent));
+
+  auto& problems = report.problems;
+  if (std::memcmp(header.magic, kMagic, layout::kMagicSize) != 0) {
+    problems.push_back(PackageProblem::kWrongMagic);
+  }
+  if (header.formatVersion != kFormatVersion) {
+    problems.push_back(PackageProblem::kWrongFormatVersion);
+  }
+  if (report.fileLength != layout::kHeaderSize + declaredLength) {
+    problems.push_back(PackageProblem::kFileLength);
+  }
+  if (declaredLength != std::uint64_t{header.programLength} + project::kImageTrailer) {
+    problems.push_back(PackageProblem::kProgramLength);
+  }
+  // The image starts with its own block count, which is where the builder took
+  // the program length from; the two must agree.
+  if (report.payloadBytesPresent >= 2) {
+    const unsigned low = payload[0] ^ report.scrambleKey;
+    const unsigned high = payload[1] ^ report.scrambleKey;
+    report.imageBlockCount = static_cast<std::uint16_t>(low | (high << 8));
+    if (std::uint64_t{*report.imageBlockCount} * project::kBytesPerBlock != header.programLength) {
+      problems.push_back(PackageProblem::kBlockCount);
+    }
+  }
+  if (header.payloadChecksum != report.computedPayloadChecksum) {
+    problems.push_back(PackageProblem::kPayloadChecksum);
+  }
+  if (header.headerChecksum != report.computedHeaderChecksum) {
+    problems.push_back(PackageProblem::kHeaderChecksum);
+  }
+  if (AnyIs255(bytes + layout::kSeedsOffset, layout::kSeedCount)) {
+    problems.push_back(PackageProblem::kSeedByte255);
+  }
+  if (AnyIs255(bytes + layout::kFillerOffset, layout::kFillerCount)) {
+    problems.push_back(PackageProblem::kFillerByte255);
+  }
+  const std::uint8_t* reserved = bytes + layout::kReservedOffset;
+  if (!std::all_of(reserved, reserved + layout::kReservedSize,
+                   [](std::uint8_t b) { return b == kReservedByte; })) {
+    problems.push_back(PackageProblem::kReservedBytes);
+  }
+  if (header.reservedWord != 0) {
+    problems.push_back(PackageProblem::kReservedWord);
+  }
+  const std::uint8_t* web = bytes + layout::kWebAddressOffset;
+  if (!std::all_of(web, web + layout::kWebAddressSize, IsPrintableAscii)) {
+    problems.push_back(PackageProblem::kBadWebAddress);
+  }
+  return report;
+}
+
+std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
+                                          const PackageReport& report) {
+  if (!report.hasHeader || package.size() < layout::kHeaderSize) return {};
+  const std::size_t available = package.size() - layout::kHeaderSize;
+  const std::size_t length =
+      static_cast<std::size_t>(std::min<std::uint64_t>(report.payloadBytesPresent, available));
+  std::vector<std::uint8_t> image(package.begin() + layout::kHeaderSize,
+                                  package.begin() + layout::kHeaderSize + length);
+  for (std::uint8_t& byte : image) byte ^= report.scrambleKey;
+  return image;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+
+  // Read to the end rather than trusting the size taken beforehand (the file
+  // may change while we read); the size only saves reallocations.
+  std::vector<std::uint8_t> bytes;
+  if (const auto expected = std::filesystem::file_size(path, error); !error) {
+    bytes.reserve(static_cast<std::size_t>(expected));
+  }
+  std::vector<char> chunk(std::size_t{1} << 20);
+  for (;;) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const auto got = static_cast<std::size_t>(in.gcount());
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    if (in.bad()) return std::nullopt;
+    if (in.eof()) break;
+    if (!in) return std::nullopt;
+  }
+  return bytes;
+}
+
+}  // namespace tessam

@@ -1,0 +1,71 @@
+#pragma once
+// Reads a package file back: parses the header, recomputes both checksums and
+// lists every way the file departs from what the builder writes. The reader
+// never trusts a length field to index the input: everything it touches lies
+// inside the bytes it was given.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/package_header.h"
+
+namespace tessam {
+
+// One kind of damage each; a package can show several at once.
+enum class PackageProblem {
+  kHeaderTruncated,         // fewer than 64 bytes: nothing else can be judged
+  kWrongMagic,              // bytes 0..3 are not "QVTH"
+  kWrongFormatVersion,      // not 0x0133EE16
+  kFileLength,              // file length is not 64 + payload length
+  kProgramLength,           // payload length is not program length + 92
+  kBlockCount,              // program length is not the image's block count x 2000
+  kPayloadChecksum,         // stored payload checksum differs from the computed one
+  kHeaderChecksum,          // stored header checksum differs from the computed one
+  kSeedByte255,             // a key seed (bytes 20..23) is 255
+  kFillerByte255,           // a filler byte (26..31) is 255
+  kReservedBytes,           // bytes 32..46 are not all 0xFF
+  kReservedWord,            // bytes 24..25 are not 0
+  kBadWebAddress,           // bytes 47..59 are not 13 printable ASCII characters
+};
+
+// Stable short name, e.g. "payload-checksum"; used in JSON and messages.
+const char* ProblemName(PackageProblem problem);
+
+struct PackageReport {
+  std::uint64_t fileLength = 0;
+
+  // Everything below is meaningful only when the input held a whole header.
+  bool hasHeader = false;
+  PackageHeader header{};         // fields as stored, numbers converted to native
+  std::uint8_t scrambleKey = 0;   // derived from the seeds; never stored
+  std::uint16_t computedHeaderChecksum = 0;   // over bytes 0..59
+  // Over the payload bytes actually present: bytes 64 up to 64 + L or the end
+  // of the input, whichever comes first.
+  std::uint16_t computedPayloadChecksum = 0;
+  std::uint64_t payloadBytesPresent = 0;
+  // The block count the image itself starts with (first two payload bytes,
+  // unscrambled, little-endian); absent when fewer than two bytes are present.
+  std::optional<std::uint16_t> imageBlockCount;
+
+  std::vector<PackageProblem> problems;  // in the order of the enum, each once
+
+  bool sound() const { return problems.empty(); }
+  bool has(PackageProblem problem) const;
+};
+
+PackageReport InspectPackage(std::span<const std::uint8_t> package);
+
+// The program image: the payload bytes present (at most L), each XOR-ed with
+// the scramble key. Empty when the input holds no whole header. Works on a
+// damaged package too; whether to trust the result is the caller's decision.
+std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
+                                          const PackageReport& report);
+
+// The whole file, or nothing when it cannot be opened or read to its end
+// (missing, a folder, an I/O error).
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path);
+
+}  // namespace tessam
