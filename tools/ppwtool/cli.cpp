@@ -1,0 +1,106 @@
+#include "tools/ppwtool/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+
+#include "tools/ppwtool/commands.h"
+#include "tools/ppwtool/exit_codes.h"
+
+namespace ppwtool {
+
+namespace {
+
+// Kept in step with the EXIT STATUS section of ppwtool.1.
+constexpr const char* kExitStatusText =
+    "Exit status:\n"
+    "  0  build: package written; inspect: package sound; extract: image written\n"
+    "  1  build: package not written (one line on stderr names the reason);\n"
+    "     inspect: package damaged (every problem is listed);\n"
+    "     extract: package damaged and --force not given, or no header at all\n"
+    "  2  usage error, a file that cannot be read, or an image that cannot be written\n";
+
+CLI::App* AddBuild(CLI::App& app, BuildArguments& arguments, std::string& password) {
+  CLI::App* build = app.add_subcommand(
+      "build", "Build a package from a GX Developer project file (.pmw), as the Tessam dialog does.");
+  build->add_option("PROJECT", arguments.project, "Project file to read (opened exclusively)")->required();
+  build->add_option("PACKAGE", arguments.package,
+                    "Package file to write, e.g. E:\\VANTU.PPW (replaced if it exists)")
+      ->required();
+  build->add_option("--password", password,
+                    "Plant this 8-character password at image bytes 8..15 (low 8 bits of each "
+                    "UTF-16 unit); without it the project's own bytes stay");
+  build->footer("Exit status: 0 written, 1 not written (reason on stderr), 2 usage error.");
+  return build;
+}
+
+CLI::App* AddInspect(CLI::App& app, InspectArguments& arguments) {
+  CLI::App* inspect = app.add_subcommand(
+      "inspect", "Print every header field, the scramble key, both checksums and a verdict.");
+  inspect->add_option("PACKAGE", arguments.package, "Package file to check")->required();
+  inspect->add_flag("--json", arguments.json, "Print one JSON object instead of a table");
+  inspect->footer("Exit status: 0 sound, 1 damaged (every problem listed), 2 unreadable or usage error.");
+  return inspect;
+}
+
+CLI::App* AddExtract(CLI::App& app, ExtractArguments& arguments) {
+  CLI::App* extract = app.add_subcommand(
+      "extract", "Check a package like inspect, then write its unscrambled program image.");
+  extract->add_option("PACKAGE", arguments.package, "Package file to read")->required();
+  extract->add_option("IMAGE", arguments.image, "File to write the program image to (replaced if it exists)")
+      ->required();
+  extract->add_flag("--force", arguments.force, "Extract even from a damaged package (problems go to stderr)");
+  extract->footer(
+      "Exit status: 0 written, 1 damaged and not written (or no header), "
+      "2 unreadable package, unwritable image or usage error.");
+  return extract;
+}
+
+bool IsHelpOrVersion(const CLI::ParseError& error) {
+  return dynamic_cast<const CLI::CallForHelp*>(&error) != nullptr ||
+         dynamic_cast<const CLI::CallForAllHelp*>(&error) != nullptr ||
+         dynamic_cast<const CLI::CallForVersion*>(&error) != nullptr;
+}
+
+}  // namespace
+
+int RunPpwtool(const std::vector<std::string>& arguments) {
+  CLI::App app("Builds, checks and unpacks Tessam download packages (VANTU.PPW).", "ppwtool");
+  app.set_version_flag("--version", PPWTOOL_VERSION, "Print the version and exit");
+  app.require_subcommand(1);
+  app.footer(kExitStatusText);
+
+  BuildArguments build;
+  std::string password;
+  InspectArguments inspect;
+  ExtractArguments extract;
+  CLI::App* buildCommand = AddBuild(app, build, password);
+  CLI::App* inspectCommand = AddInspect(app, inspect);
+  CLI::App* extractCommand = AddExtract(app, extract);
+
+  // CLI11 takes the arguments after the program name, last one first.
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  if (!reversed.empty()) reversed.pop_back();
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    // The top-level help shows every subcommand with its options.
+    const bool topLevel = app.get_subcommands().empty();
+    std::cout << (topLevel ? app.help("", CLI::AppFormatMode::All) : app.help());
+    return kExitOk;
+  } catch (const CLI::ParseError& error) {
+    if (IsHelpOrVersion(error)) return app.exit(error);
+    app.exit(error);
+    return kExitUsage;
+  }
+
+  if (buildCommand->parsed()) {
+    if (buildCommand->get_option("--password")->count() > 0) build.password = password;
+    return RunBuild(build);
+  }
+  if (inspectCommand->parsed()) return RunInspect(inspect);
+  if (extractCommand->parsed()) return RunExtract(extract);
+  return kExitUsage;  // unreachable: exactly one subcommand is required
+}
+
+}  // namespace ppwtool

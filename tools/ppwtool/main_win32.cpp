@@ -1,0 +1,26 @@
+// Windows hands over UTF-16 arguments (wmain, linked with -municode), so paths
+// and passwords outside the ANSI code page survive; they are carried as UTF-8.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/ppwtool/cli.h"
+#include "tools/ppwtool/exit_codes.h"
+#include "tools/ppwtool/utf.h"
+
+int wmain(int argc, wchar_t** argv) {
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) {
+    const std::wstring_view wide(argv[i]);
+    auto utf8 = ppwtool::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+    if (!utf8) {
+      std::fputs("ppwtool: an argument is not valid UTF-16 text\n", stderr);
+      return ppwtool::kExitUsage;
+    }
+    arguments.push_back(std::move(*utf8));
+  }
+  return ppwtool::RunPpwtool(arguments);
+}

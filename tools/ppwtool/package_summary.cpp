@@ -1,0 +1,289 @@
+#include "tools/ppwtool/package_summary.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace ppwtool {
+
+namespace layout = tessam::layout;
+using tessam::PackageProblem;
+using tessam::PackageReport;
+
+namespace {
+
+std::string Hex(std::uint32_t value, int digits) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "0x%0*X", digits, static_cast<unsigned>(value));
+  return text;
+}
+
+// The record holds its single-byte fields (magic, seeds, filler, reserved
+// block, web address) exactly as they lie in the file, at the file's offsets.
+std::uint8_t HeaderByte(const PackageReport& report, std::size_t offset) {
+  return reinterpret_cast<const std::uint8_t*>(&report.header)[offset];
+}
+
+// Header text shown as it lies: printable ASCII as is, anything else as \xNN.
+std::string QuotedHeaderText(const PackageReport& report, std::size_t offset, std::size_t size) {
+  std::string text = "\"";
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint8_t byte = HeaderByte(report, offset + i);
+    if (byte == '"' || byte == '\\') {
+      text += '\\';
+      text += static_cast<char>(byte);
+    } else if (byte >= 0x20 && byte <= 0x7E) {
+      text += static_cast<char>(byte);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
+      text += escaped;
+    }
+  }
+  return text + "\"";
+}
+
+std::string ByteList(const PackageReport& report, std::size_t offset, std::size_t count, bool hex) {
+  std::string text;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) text += ' ';
+    const std::uint8_t byte = HeaderByte(report, offset + i);
+    if (hex) {
+      char digits[4];
+      std::snprintf(digits, sizeof(digits), "%02X", byte);
+      text += digits;
+    } else {
+      text += std::to_string(byte);
+    }
+  }
+  return text;
+}
+
+// Offsets of the bytes in [offset, offset + count) that fail `ok`, e.g. "21, 23".
+template <typename Predicate>
+std::vector<std::size_t> OffendingBytes(const PackageReport& report, std::size_t offset,
+                                        std::size_t count, Predicate ok) {
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = offset; i < offset + count; ++i) {
+    if (!ok(HeaderByte(report, i))) offsets.push_back(i);
+  }
+  return offsets;
+}
+
+std::string ListOffsets(const PackageReport& report, const std::vector<std::size_t>& offsets) {
+  std::string text;
+  for (std::size_t offset : offsets) {
+    if (!text.empty()) text += ", ";
+    text += "byte " + std::to_string(offset) + " is " + Hex(HeaderByte(report, offset), 2);
+  }
+  return text;
+}
+
+bool IsNot255(std::uint8_t byte) { return byte != 255; }
+bool IsReservedByte(std::uint8_t byte) { return byte == tessam::kReservedByte; }
+bool IsPrintable(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
+
+std::string ProgramLengthText(const PackageReport& report) {
+  const std::uint32_t program = report.header.programLength;
+  std::string text = std::to_string(program);
+  if (program % tessam::project::kBytesPerBlock == 0) {
+    const std::uint32_t blocks = program / tessam::project::kBytesPerBlock;
+    text += " (" + std::to_string(blocks) + (blocks == 1 ? " block)" : " blocks)");
+  } else {
+    text += " (not a whole number of 2000-byte blocks)";
+  }
+  return text;
+}
+
+std::string ChecksumText(std::uint32_t stored, std::uint16_t computed) {
+  return "stored " + Hex(stored, 8) + ", computed " + Hex(computed, 4);
+}
+
+// JSON string from UTF-8 text (a file name): only quotes, backslashes and
+// control characters need escaping.
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof(escaped), "\\u%04X", byte);
+      json += escaped;
+    } else {
+      json += c;
+    }
+  }
+  return json + "\"";
+}
+
+// JSON string from raw header bytes: a byte outside printable ASCII becomes
+// the code point of the same value, so the byte can be read back exactly.
+std::string JsonHeaderText(const PackageReport& report, std::size_t offset, std::size_t size) {
+  std::string json = "\"";
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint8_t byte = HeaderByte(report, offset + i);
+    if (byte == '"' || byte == '\\') {
+      json += '\\';
+      json += static_cast<char>(byte);
+    } else if (IsPrintable(byte)) {
+      json += static_cast<char>(byte);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof(escaped), "\\u%04X", byte);
+      json += escaped;
+    }
+  }
+  return json + "\"";
+}
+
+std::string JsonByteArray(const PackageReport& report, std::size_t offset, std::size_t count) {
+  std::string json = "[";
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) json += ", ";
+    json += std::to_string(HeaderByte(report, offset + i));
+  }
+  return json + "]";
+}
+
+std::string JsonChecksum(std::uint32_t stored, std::uint16_t computed) {
+  return "{\"stored\": " + std::to_string(stored) + ", \"computed\": " + std::to_string(computed) + "}";
+}
+
+}  // namespace
+
+std::string DescribeProblem(const PackageReport& report, PackageProblem problem) {
+  const auto& header = report.header;
+  std::string detail;
+  switch (problem) {
+    case PackageProblem::kHeaderTruncated:
+      detail = "file is " + std::to_string(report.fileLength) + " bytes, shorter than the " +
+               std::to_string(layout::kHeaderSize) + "-byte header";
+      break;
+    case PackageProblem::kWrongMagic:
+      detail = "magic is " + QuotedHeaderText(report, layout::kMagicOffset, layout::kMagicSize) +
+               " instead of \"QVTH\"";
+      break;
+    case PackageProblem::kWrongFormatVersion:
+      detail = "format version is " + Hex(header.formatVersion, 8) + " instead of " +
+               Hex(tessam::kFormatVersion, 8);
+      break;
+    case PackageProblem::kFileLength:
+      detail = "file is " + std::to_string(report.fileLength) + " bytes, but 64 + payload length is " +
+               std::to_string(layout::kHeaderSize + std::uint64_t{header.payloadLength});
+      break;
+    case PackageProblem::kProgramLength:
+      detail = "payload length " + std::to_string(header.payloadLength) +
+               " is not program length " + std::to_string(header.programLength) + " + 92";
+      break;
+    case PackageProblem::kBlockCount:
+      detail = "program length " + std::to_string(header.programLength) +
+               " is not the image's block count " + std::to_string(report.imageBlockCount.value_or(0)) +
+               " x 2000";
+      break;
+    case PackageProblem::kPayloadChecksum:
+      detail = ChecksumText(header.payloadChecksum, report.computedPayloadChecksum) + " over " +
+               std::to_string(report.payloadBytesPresent) + " payload bytes";
+      break;
+    case PackageProblem::kHeaderChecksum:
+      detail = ChecksumText(header.headerChecksum, report.computedHeaderChecksum);
+      break;
+    case PackageProblem::kSeedByte255:
+      detail = "key seeds are 0..254: " +
+               ListOffsets(report, OffendingBytes(report, layout::kSeedsOffset, layout::kSeedCount, IsNot255));
+      break;
+    case PackageProblem::kFillerByte255:
+      detail = "filler bytes are 0..254: " +
+               ListOffsets(report, OffendingBytes(report, layout::kFillerOffset, layout::kFillerCount, IsNot255));
+      break;
+    case PackageProblem::kReservedBytes:
+      detail = "bytes 32..46 are all 0xFF: " +
+               ListOffsets(report, OffendingBytes(report, layout::kReservedOffset, layout::kReservedSize,
+                                                  IsReservedByte));
+      break;
+    case PackageProblem::kReservedWord:
+      detail = "reserved word is " + std::to_string(header.reservedWord) + " instead of 0";
+      break;
+    case PackageProblem::kBadWebAddress:
+      detail = "web address " +
+               QuotedHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize) +
+               " is not 13 printable ASCII characters: " +
+               ListOffsets(report, OffendingBytes(report, layout::kWebAddressOffset,
+                                                  layout::kWebAddressSize, IsPrintable));
+      break;
+  }
+  return std::string(tessam::ProblemName(problem)) + ": " + detail;
+}
+
+void PrintReportText(std::ostream& out, const std::string& fileName, const PackageReport& report) {
+  auto row = [&out](const char* label, const std::string& value) {
+    char padded[24];
+    std::snprintf(padded, sizeof(padded), "%-18s", label);
+    out << padded << value << '\n';
+  };
+  row("file", fileName);
+  row("file length", std::to_string(report.fileLength) + " bytes");
+  if (report.hasHeader) {
+    const auto& header = report.header;
+    row("magic", QuotedHeaderText(report, layout::kMagicOffset, layout::kMagicSize));
+    row("format version", Hex(header.formatVersion, 8) + " (" + std::to_string(header.formatVersion) + ")");
+    row("payload length", std::to_string(header.payloadLength));
+    row("program length", ProgramLengthText(report));
+    row("payload checksum", ChecksumText(header.payloadChecksum, report.computedPayloadChecksum));
+    row("key seeds", ByteList(report, layout::kSeedsOffset, layout::kSeedCount, false));
+    row("scramble key", std::to_string(report.scrambleKey) + " (" + Hex(report.scrambleKey, 2) + ")");
+    row("reserved word", std::to_string(header.reservedWord));
+    row("filler", ByteList(report, layout::kFillerOffset, layout::kFillerCount, false));
+    row("reserved", ByteList(report, layout::kReservedOffset, layout::kReservedSize, true));
+    row("web address", QuotedHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize));
+    row("header checksum", ChecksumText(header.headerChecksum, report.computedHeaderChecksum));
+  }
+  if (report.sound()) {
+    row("verdict", "sound");
+    return;
+  }
+  const std::size_t count = report.problems.size();
+  row("verdict", "damaged (" + std::to_string(count) + (count == 1 ? " problem)" : " problems)"));
+  for (PackageProblem problem : report.problems) row("problem", DescribeProblem(report, problem));
+}
+
+void PrintReportJson(std::ostream& out, const std::string& fileName, const PackageReport& report) {
+  out << "{\n";
+  out << "  \"file\": " << JsonString(fileName) << ",\n";
+  out << "  \"fileLength\": " << report.fileLength << ",\n";
+  if (report.hasHeader) {
+    const auto& header = report.header;
+    out << "  \"header\": {\n"
+        << "    \"magic\": " << JsonHeaderText(report, layout::kMagicOffset, layout::kMagicSize) << ",\n"
+        << "    \"formatVersion\": " << header.formatVersion << ",\n"
+        << "    \"payloadLength\": " << header.payloadLength << ",\n"
+        << "    \"programLength\": " << header.programLength << ",\n"
+        << "    \"payloadChecksum\": " << JsonChecksum(header.payloadChecksum, report.computedPayloadChecksum)
+        << ",\n"
+        << "    \"seeds\": " << JsonByteArray(report, layout::kSeedsOffset, layout::kSeedCount) << ",\n"
+        << "    \"scrambleKey\": " << unsigned{report.scrambleKey} << ",\n"
+        << "    \"reservedWord\": " << header.reservedWord << ",\n"
+        << "    \"filler\": " << JsonByteArray(report, layout::kFillerOffset, layout::kFillerCount) << ",\n"
+        << "    \"reserved\": " << JsonByteArray(report, layout::kReservedOffset, layout::kReservedSize) << ",\n"
+        << "    \"webAddress\": " << JsonHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize)
+        << ",\n"
+        << "    \"headerChecksum\": " << JsonChecksum(header.headerChecksum, report.computedHeaderChecksum)
+        << "\n"
+        << "  },\n";
+  } else {
+    out << "  \"header\": null,\n";
+  }
+  out << "  \"sound\": " << (report.sound() ? "true" : "false") << ",\n";
+  out << "  \"problems\": [";
+  for (std::size_t i = 0; i < report.problems.size(); ++i) {
+    const PackageProblem problem = report.problems[i];
+    out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << JsonString(tessam::ProblemName(problem))
+        << ", \"detail\": " << JsonString(DescribeProblem(report, problem)) << "}";
+  }
+  out << (report.problems.empty() ? "]\n" : "\n  ]\n");
+  out << "}\n";
+}
+
+}  // namespace ppwtool
