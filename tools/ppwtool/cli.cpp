@@ -28,8 +28,7 @@ CLI::App* AddBuild(CLI::App& app, BuildArguments& arguments, std::string& passwo
                     "Package file to write, e.g. E:\\VANTU.PPW (replaced if it exists)")
       ->required();
   build->add_option("--password", password,
-                    "Plant this 8-character password at image bytes 8..15 (low 8 bits of each "
-                    "UTF-16 unit); without it the project's own bytes stay");
+                    "Plant this 8-character password in the image (bytes 8..15)");
   build->footer("Exit status: 0 written, 1 not written (reason on stderr), 2 usage error.");
   return build;
 }

@@ -7,6 +7,7 @@
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/package_summary.h"
+#include "tools/ppwtool/read_package.h"
 #include "tools/ppwtool/utf.h"
 
 namespace ppwtool {
@@ -31,11 +32,8 @@ bool WriteImage(const std::filesystem::path& path, const std::vector<std::uint8_
 }  // namespace
 
 int RunExtract(const ExtractArguments& arguments) {
-  const auto bytes = tessam::ReadWholeFile(PathFromUtf8(arguments.package));
-  if (!bytes) {
-    std::cerr << "ppwtool: cannot read " << arguments.package << "\n";
-    return kExitUsage;
-  }
+  const auto bytes = ReadPackageOrComplain(arguments.package);
+  if (!bytes) return kExitUsage;
   const tessam::PackageReport report = tessam::InspectPackage(*bytes);
   for (tessam::PackageProblem problem : report.problems) {
     std::cerr << "ppwtool: " << arguments.package << ": " << DescribeProblem(report, problem) << "\n";

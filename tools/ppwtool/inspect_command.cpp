@@ -5,16 +5,13 @@
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/package_summary.h"
-#include "tools/ppwtool/utf.h"
+#include "tools/ppwtool/read_package.h"
 
 namespace ppwtool {
 
 int RunInspect(const InspectArguments& arguments) {
-  const auto bytes = tessam::ReadWholeFile(PathFromUtf8(arguments.package));
-  if (!bytes) {
-    std::cerr << "ppwtool: cannot read " << arguments.package << "\n";
-    return kExitUsage;
-  }
+  const auto bytes = ReadPackageOrComplain(arguments.package);
+  if (!bytes) return kExitUsage;
   const tessam::PackageReport report = tessam::InspectPackage(*bytes);
   if (arguments.json) {
     PrintReportJson(std::cout, arguments.package, report);
