@@ -16,6 +16,7 @@ import pathlib
 import sys
 
 REPO = pathlib.Path(__file__).resolve().parent.parent
+sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
 sys.path.insert(0, str(REPO / "ui" / "res" / "icon"))
 
 import design   # noqa: E402  (found through the path set just above)
