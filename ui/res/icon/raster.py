@@ -16,18 +16,22 @@ def rect(x0, y0, x1, y1):
     return [[(x0, y0), (x1, y0), (x1, y1), (x0, y1)]]
 
 
-def rounded_rect(x0, y0, x1, y1, radius, steps_per_corner=12):
+def rounded_rect(x0, y0, x1, y1, radius, steps_per_corner=12, rounded=(True, True, True, True)):
+    """A rectangle with round corners; `rounded` picks which ones, clockwise from top right."""
     radius = min(radius, (x1 - x0) / 2, (y1 - y0) / 2)
     if radius <= 0:
         return rect(x0, y0, x1, y1)
-    corners = [  # centre of each corner arc and its start angle, clockwise on screen
-        (x1 - radius, y0 + radius, -90),
-        (x1 - radius, y1 - radius, 0),
-        (x0 + radius, y1 - radius, 90),
-        (x0 + radius, y0 + radius, 180),
+    corners = [  # corner point, centre of its arc and the arc's start angle, clockwise on screen
+        ((x1, y0), (x1 - radius, y0 + radius), -90),
+        ((x1, y1), (x1 - radius, y1 - radius), 0),
+        ((x0, y1), (x0 + radius, y1 - radius), 90),
+        ((x0, y0), (x0 + radius, y0 + radius), 180),
     ]
     points = []
-    for cx, cy, start in corners:
+    for (point, (cx, cy), start), is_round in zip(corners, rounded):
+        if not is_round:
+            points.append(point)
+            continue
         for step in range(steps_per_corner + 1):
             angle = math.radians(start + 90 * step / steps_per_corner)
             points.append((cx + radius * math.cos(angle), cy + radius * math.sin(angle)))
