@@ -47,6 +47,15 @@ def build_images(pictures):
     return images, previews
 
 
+def write_if_changed(path, data):
+    """Leaves an up-to-date icon alone: its time stamp does not trigger a resource
+    rebuild, and a read-only checkout can still hand out the hicolor pictures."""
+    if path.exists() and path.read_bytes() == data:
+        return
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_bytes(data)
+
+
 def write_hicolor(directory, pictures):
     for size in HICOLOR_SIZES:
         target = directory / f"{size}x{size}" / "apps" / "tessam.png"
@@ -79,8 +88,7 @@ def main():
 
     pictures = {size: design.draw(size) for size in set(PALETTE_SIZES + TRUE_COLOUR_SIZES)}
     images, previews = build_images(pictures)
-    args.output.parent.mkdir(parents=True, exist_ok=True)
-    args.output.write_bytes(ico.container(images))
+    write_if_changed(args.output, ico.container(images))
     if args.hicolor:
         write_hicolor(args.hicolor, pictures)
     if args.preview:
