@@ -25,4 +25,9 @@ if [[ -z "${DISPLAY:-}" || -z "${TESSAM_USE_DISPLAY:-}" ]]; then
 fi
 
 wineserver -p
+# Start the prefix's background services (services.exe, winedevice.exe, ...)
+# here, with their output going nowhere: started by the first test program
+# instead, they would inherit ctest's output pipe and keep ctest waiting on it
+# until the session ends.
+"$tessam_wine" wineboot </dev/null >/dev/null 2>&1 || true
 "$@"
