@@ -102,6 +102,11 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   PackageWriteOptions options;
   options.stop = stop;
   options.heldFile = projectIdentity;
+  if (progress_) {
+    options.progress = [this](std::uint64_t written, std::uint64_t total) {
+      progress_(BuildPhase::kWriting, written, total);
+    };
+  }
   return WritePackageExplained(header_, reservedWord_, payload(), request.packagePath, options);
 }
 
@@ -129,6 +134,7 @@ BuildFailure PackageBuilder::ReadAndScramble(File& project, const std::optional<
     if (done == 0 && password) PlantPassword(chunk, *password);
     crc = ScrambleAndChecksum(crc, key, chunk);
     done += chunk.size();
+    if (progress_) progress_(BuildPhase::kReading, done, image.size());
   }
   header_.payloadChecksum = crc;
   return BuildFailure::kNone;

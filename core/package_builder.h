@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <stop_token>
+#include <utility>
 
 #include "core/build_failure.h"
 #include "core/build_request.h"
@@ -18,8 +19,14 @@ namespace tessam {
 
 class File;
 
+enum class BuildPhase { kReading, kWriting };
+
 class PackageBuilder {
  public:
+  // Told, between chunks and on the building thread, how far a build has come:
+  // payload bytes read (and scrambled) or written so far, of `total`.
+  using ProgressObserver = std::function<void(BuildPhase phase, std::uint64_t done, std::uint64_t total)>;
+
   // Seconds of calendar time; seeds the generator once per build.
   using Clock = std::function<std::int64_t()>;
 
@@ -37,6 +44,9 @@ class PackageBuilder {
 
   void ReleasePayload();
 
+  // Replaces the observer (none at first); an empty one turns reports off.
+  void SetProgressObserver(ProgressObserver observer) { progress_ = std::move(observer); }
+
   BuildFailure lastFailure() const { return lastFailure_; }
 
   const PackageHeader& header() const { return header_; }
@@ -51,6 +61,7 @@ class PackageBuilder {
 
   Clock clock_;
   std::unique_ptr<RandomGenerator> random_;
+  ProgressObserver progress_;
   PackageHeader header_{};
   std::unique_ptr<std::uint8_t[]> payload_;
   std::size_t payloadSize_ = 0;

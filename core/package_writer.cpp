@@ -17,11 +17,13 @@ BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std
     return options.writeChunk ? options.writeChunk(file, bytes) : file.Write(bytes);
   };
   if (!write(header)) return BuildFailure::kPackageWriteError;
+  const std::uint64_t total = payload.size();
   while (!payload.empty()) {
     if (options.stop.stop_requested()) return BuildFailure::kStopped;
     const auto chunk = payload.first(std::min(payload.size(), kPackageIoChunk));
     if (!write(chunk)) return BuildFailure::kPackageWriteError;
     payload = payload.subspan(chunk.size());
+    if (options.progress) options.progress(total - payload.size(), total);
   }
   if (options.stop.stop_requested()) return BuildFailure::kStopped;
   return file.Flush() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;

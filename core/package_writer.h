@@ -27,6 +27,8 @@ struct PackageWriteOptions {
   // The project file the build holds open. A package path that leads to it
   // (in any spelling, through links) fails before anything is truncated.
   std::optional<FileIdentity> heldFile;
+  // Told the payload bytes written so far after each chunk (on the writing thread).
+  std::function<void(std::uint64_t written, std::uint64_t total)> progress;
   // Writes one piece of the package to the open file; empty means File::Write.
   // Tests put a failing one here to prove a partial package is removed.
   std::function<bool(File&, std::span<const std::uint8_t>)> writeChunk;
