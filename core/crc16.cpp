@@ -8,6 +8,7 @@ namespace tessam {
 std::uint16_t Crc16Update(std::uint16_t crc, const std::uint8_t* data, std::size_t length) {
   const std::uint8_t* const end = data + length;
   while (end - data >= static_cast<std::ptrdiff_t>(detail::kCrc16Slices)) {
+    detail::PrefetchAhead(data, end);
     crc = detail::Crc16Block(crc, LoadLittleEndian64(data), LoadLittleEndian64(data + 8));
     data += detail::kCrc16Slices;
   }

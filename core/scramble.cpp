@@ -11,6 +11,7 @@ std::uint16_t ScrambleAndChecksum(std::uint16_t crc, std::uint8_t key, std::span
   std::uint8_t* data = bytes.data();
   std::uint8_t* const end = data + bytes.size();
   while (end - data >= static_cast<std::ptrdiff_t>(detail::kCrc16Slices)) {
+    detail::PrefetchAhead(data, end);
     const std::uint64_t low = LoadLittleEndian64(data) ^ keyWord;
     const std::uint64_t high = LoadLittleEndian64(data + 8) ^ keyWord;
     StoreLittleEndian64(data, low);

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
-  zip unzip
+  zip unzip time
 )
 
 missing=()

@@ -1,0 +1,60 @@
+// One whole build through PackageBuilder, for scripts/bench.sh to time against
+// a plain copy. Usage:
+//   build_bench PROJECT PACKAGE              build once; exit 0 when written
+//   build_bench PROJECT PACKAGE --stop MS    request a stop MS milliseconds in
+//                                            and print how long Build took to return
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "core/package_builder.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
+
+int StopAfter(tessam::PackageBuilder& builder, const tessam::BuildRequest& request, int delayMs) {
+  std::stop_source stop;
+  int result = -1;
+  Clock::time_point returned;
+  std::jthread worker([&] {
+    result = builder.Build(request, stop.get_token());
+    returned = Clock::now();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+  const auto requested = Clock::now();
+  stop.request_stop();
+  worker.join();
+  if (result == 1) {
+    std::printf("stop after %4d ms: build had already finished\n", delayMs);
+  } else if (std::filesystem::exists(std::filesystem::path(request.packagePath))) {
+    std::printf("stop after %4d ms: a partial package was left behind\n", delayMs);
+    return 1;
+  } else {
+    std::printf("stop after %4d ms: returned %.1f ms after the request (%s)\n", delayMs,
+                Milliseconds(returned - requested), tessam::Describe(builder.lastFailure()));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3 && !(argc == 5 && std::string(argv[3]) == "--stop")) {
+    std::fprintf(stderr, "usage: build_bench PROJECT PACKAGE [--stop MS]\n");
+    return 2;
+  }
+  const tessam::BuildRequest request{std::filesystem::path(argv[1]).u16string(),
+                                     std::filesystem::path(argv[2]).u16string(), std::nullopt};
+  tessam::PackageBuilder builder;
+  if (argc == 5) return StopAfter(builder, request, std::atoi(argv[4]));
+  if (builder.Build(request) == 1) return 0;
+  std::fprintf(stderr, "build failed: %s\n", tessam::Describe(builder.lastFailure()));
+  return 1;
+}
