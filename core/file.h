@@ -78,4 +78,15 @@ class File {
   NativeHandle handle_ = kInvalid;
 };
 
+// Fills `into` from `offset`; false on a read error or an early end of file.
+inline bool ReadExactlyAt(File& file, std::uint64_t offset, std::span<std::uint8_t> into) {
+  while (!into.empty()) {
+    const auto got = file.ReadAt(offset, into);
+    if (!got || *got == 0) return false;
+    offset += *got;
+    into = into.subspan(*got);
+  }
+  return true;
+}
+
 }  // namespace tessam

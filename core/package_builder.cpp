@@ -8,34 +8,14 @@
 #include "core/byte_order.h"
 #include "core/crc16.h"
 #include "core/file.h"
+#include "core/image_loader.h"
 #include "core/package_layout.h"
 #include "core/package_writer.h"
-#include "core/scramble.h"
 
 namespace tessam {
 namespace {
 
 std::int64_t CalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
-
-// Fills `into` from `offset`; false on a read error or an early end of file.
-bool ReadExactly(File& file, std::uint64_t offset, std::span<std::uint8_t> into) {
-  while (!into.empty()) {
-    const auto got = file.ReadAt(offset, into);
-    if (!got || *got == 0) return false;
-    offset += *got;
-    into = into.subspan(*got);
-  }
-  return true;
-}
-
-// Image bytes 8..15 take the low 8 bits of the password's characters.
-void PlantPassword(std::span<std::uint8_t> image, const BuildRequest::Password& password) {
-  constexpr std::size_t at = project::kPasswordOffset - project::kImageOffset;
-  for (std::size_t i = 0; i < password.size(); ++i) image[at + i] = static_cast<std::uint8_t>(password[i] & 0xFFu);
-}
-
-static_assert(kPackageIoChunk >= project::kImageTrailer, "the first chunk holds the password bytes");
-static_assert(project::kPasswordOffset + project::kPasswordLength <= project::kImageOffset + project::kImageTrailer);
 
 }  // namespace
 
@@ -79,7 +59,7 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   if (!size) return BuildFailure::kProjectReadError;
   if (*size < project::kImageOffset + project::kImageTrailer) return BuildFailure::kProjectTooShort;
   std::uint8_t blockCount[2];
-  if (!ReadExactly(*project, project::kBlockCountOffset, blockCount)) return BuildFailure::kProjectReadError;
+  if (!ReadExactlyAt(*project, project::kBlockCountOffset, blockCount)) return BuildFailure::kProjectReadError;
   header_.programLength = std::uint32_t{LoadLittleEndian16(blockCount)} * project::kBytesPerBlock;
   const std::uint32_t payloadLength = header_.programLength + project::kImageTrailer;
   if (*size - project::kImageOffset < payloadLength) return BuildFailure::kProjectTooShort;
@@ -120,24 +100,18 @@ void PackageBuilder::DrawSeedsAndFiller() {
   header_.reserved8 = kReservedByte;
 }
 
-// Reads the image straight into the payload a chunk at a time, plants the
-// password in the first chunk and scrambles and checksums each chunk while it
-// is still in the cache.
+// Reads the image straight into the payload, planting, scrambling and
+// checksumming it on the way.
 BuildFailure PackageBuilder::ReadAndScramble(File& project, const std::optional<BuildRequest::Password>& password,
                                              std::uint8_t key, const std::stop_token& stop) {
-  const std::span<std::uint8_t> image(payload_.get(), payloadSize_);
-  std::uint16_t crc = kCrc16Initial;
-  for (std::size_t done = 0; done < image.size();) {
-    if (stop.stop_requested()) return BuildFailure::kStopped;
-    const auto chunk = image.subspan(done, std::min(kPackageIoChunk, image.size() - done));
-    if (!ReadExactly(project, project::kImageOffset + done, chunk)) return BuildFailure::kProjectReadError;
-    if (done == 0 && password) PlantPassword(chunk, *password);
-    crc = ScrambleAndChecksum(crc, key, chunk);
-    done += chunk.size();
-    if (progress_) progress_(BuildPhase::kReading, done, image.size());
+  std::function<void(std::uint64_t, std::uint64_t)> reportLoaded;
+  if (progress_) {
+    reportLoaded = [this](std::uint64_t done, std::uint64_t total) { progress_(BuildPhase::kReading, done, total); };
   }
-  header_.payloadChecksum = crc;
-  return BuildFailure::kNone;
+  const LoadedImage loaded = LoadScrambledImage(project, project::kImageOffset, {payload_.get(), payloadSize_},
+                                                password, key, stop, reportLoaded);
+  header_.payloadChecksum = loaded.checksum;
+  return loaded.failure;
 }
 
 }  // namespace tessam

@@ -79,6 +79,15 @@ TEST_P(Crc16Suite, PiecesEqualOneShot) {
 INSTANTIATE_TEST_SUITE_P(Core, Crc16Suite, testing::ValuesIn(kImplementations),
                          [](const auto& param) { return std::string(param.param.name); });
 
+TEST(Crc16Combine, JoinsChecksumsOfAdjacentRangesComputedApart) {
+  const Bytes bytes = test::RandomBytes(5000, 3);
+  for (const std::size_t split : {std::size_t{0}, std::size_t{1}, std::size_t{17}, std::size_t{2500}, std::size_t{5000}}) {
+    const std::uint16_t first = Crc16Update(kCrc16Initial, bytes.data(), split);
+    const std::uint16_t second = Crc16Update(0, bytes.data() + split, bytes.size() - split);
+    EXPECT_EQ(Crc16Combine(first, second, bytes.size() - split), Oracle(bytes)) << "split " << split;
+  }
+}
+
 TEST(ScrambleAndChecksum, XorsEveryByteAndChecksumsTheResult) {
   for (const std::uint8_t key : {std::uint8_t{1}, std::uint8_t{14}, std::uint8_t{0x5A}, std::uint8_t{254}}) {
     for (std::size_t length = 0; length <= 300; length += 13) {

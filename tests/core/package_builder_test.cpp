@@ -88,21 +88,24 @@ TEST_F(PackageBuilderTest, LargestSeedsGiveKeyTwo) {
   EXPECT_EQ(Unscramble(file), ImageOf(source, 92));
 }
 
-TEST_F(PackageBuilderTest, PasswordPlantsLowBytesBeforeScrambling) {
-  const Bytes source = test::MakeProject(1);
+TEST_F(PackageBuilderTest, LargeImagePlantsPasswordLowBytesScramblesAndChecksumsEveryChunk) {
+  const std::size_t length = 2500 * 2000 + 92;  // several chunks, an odd number of them
+  const Bytes source = test::MakeProject(2500);
   test::WriteFile(project, source);
   const BuildRequest::Password password = {u'A', u'b', u'1', u'中', u'é', u'8', u'\xFFFF', u'z'};
   ASSERT_EQ(builder.Build(Request(password)), 1);
-  Bytes expected = ImageOf(source, 2092);
+  Bytes expected = ImageOf(source, length);
   const std::uint8_t low[8] = {'A', 'b', '1', 0x2D, 0xE9, '8', 0xFF, 'z'};
   std::copy(low, low + 8, expected.begin() + 8);
-  EXPECT_EQ(Unscramble(test::ReadFile(package)), expected);
+  Bytes file = test::ReadFile(package);
+  EXPECT_EQ(LoadBigEndian32(&file[12]), Crc16(&file[64], length));
+  EXPECT_EQ(Unscramble(file), expected);
 
   // Key 0 (s0 = s2 = 0): the payload is the image itself, password aside.
   UseDraws({0, 9, 0, 9});
   ASSERT_EQ(builder.Build(Request()), 1);
-  const Bytes file = test::ReadFile(package);
-  EXPECT_EQ(Bytes(file.begin() + 64, file.end()), ImageOf(source, 2092));
+  file = test::ReadFile(package);
+  EXPECT_EQ(Bytes(file.begin() + 64, file.end()), ImageOf(source, length));
 }
 
 TEST_F(PackageBuilderTest, SameSecondGivesIdenticalPackages) {

@@ -1,0 +1,38 @@
+#pragma once
+// The builder's one pass over the program image: read it from the project
+// file straight into the payload, plant the password, scramble, checksum.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <stop_token>
+
+#include "core/build_failure.h"
+#include "core/build_request.h"
+
+namespace tessam {
+
+class File;
+
+struct LoadedImage {
+  BuildFailure failure = BuildFailure::kNone;
+  std::uint16_t checksum = 0;  // CRC-16/MODBUS of the scrambled image, once loaded
+};
+
+// Fills `image` with the bytes of `project` from `offset` on, puts the low 8
+// bits of each password character at image offsets 8..15 (when there is a
+// password), XORs every byte with `key` and checksums the result.
+//
+// On two cores the copy out of the page cache and the checksum would otherwise
+// take turns, so chunks go alternately to this thread and one helper thread:
+// each reads, plants, scrambles and checksums its own chunks, and the chunk
+// checksums are joined in order at the end. Both stop before their next chunk
+// on a stop request or once either has failed; the helper is gone before this
+// returns. `progress` (bytes loaded so far, of the image's size) is called on
+// this thread only.
+LoadedImage LoadScrambledImage(File& project, std::uint64_t offset, std::span<std::uint8_t> image,
+                               const std::optional<BuildRequest::Password>& password, std::uint8_t key,
+                               const std::stop_token& stop,
+                               const std::function<void(std::uint64_t done, std::uint64_t total)>& progress);
+
+}  // namespace tessam
