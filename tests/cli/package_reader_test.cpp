@@ -16,6 +16,8 @@ namespace {
 
 using P = PackageProblem;
 
+// The header record is packed: its fields are copied (T{...}) before gtest
+// binds references to them.
 TEST(PackageReader, ReadsEveryFieldOfASoundPackage) {
   const Bytes package = MakeSoundPackage(1);
   const PackageReport report = InspectPackage(package);
@@ -24,17 +26,17 @@ TEST(PackageReader, ReadsEveryFieldOfASoundPackage) {
   ASSERT_TRUE(report.hasHeader);
   EXPECT_EQ(report.fileLength, 64u + 2092u);
   EXPECT_EQ(std::string(report.header.magic, 4), "QVTH");
-  EXPECT_EQ(report.header.formatVersion, 0x0133EE16u);
-  EXPECT_EQ(report.header.payloadLength, 2092u);
-  EXPECT_EQ(report.header.programLength, 2000u);
+  EXPECT_EQ(std::uint32_t{report.header.formatVersion}, 0x0133EE16u);
+  EXPECT_EQ(std::uint32_t{report.header.payloadLength}, 2092u);
+  EXPECT_EQ(std::uint32_t{report.header.programLength}, 2000u);
   EXPECT_EQ(report.header.seeds[0], 1);
   EXPECT_EQ(report.header.seeds[3], 4);
   EXPECT_EQ(report.scrambleKey, 14);  // (4*3 + 2*1) mod 255
-  EXPECT_EQ(report.header.reservedWord, 0);
+  EXPECT_EQ(std::uint16_t{report.header.reservedWord}, 0);
   EXPECT_EQ(report.header.filler[5], 15);
   EXPECT_EQ(std::string(report.header.webAddress, 13), "www.halvor.cn");
-  EXPECT_EQ(report.header.payloadChecksum, report.computedPayloadChecksum);
-  EXPECT_EQ(report.header.headerChecksum, report.computedHeaderChecksum);
+  EXPECT_EQ(std::uint32_t{report.header.payloadChecksum}, report.computedPayloadChecksum);
+  EXPECT_EQ(std::uint32_t{report.header.headerChecksum}, report.computedHeaderChecksum);
   EXPECT_EQ(report.payloadBytesPresent, 2092u);
   EXPECT_EQ(report.imageBlockCount, 1);
 }
@@ -44,7 +46,7 @@ TEST(PackageReader, SmallestPackageIsSound) {
   ASSERT_EQ(package.size(), 156u);
   const PackageReport report = InspectPackage(package);
   EXPECT_TRUE(report.sound());
-  EXPECT_EQ(report.header.programLength, 0u);
+  EXPECT_EQ(std::uint32_t{report.header.programLength}, 0u);
 }
 
 TEST(PackageReader, ChecksumsAreReadBigEndian) {
@@ -196,7 +198,7 @@ TEST_F(ReadWholeFileTest, BuilderOutputIsSound) {
   const PackageReport report = InspectPackage(*package);
   EXPECT_TRUE(report.sound());
   EXPECT_EQ(report.scrambleKey, ScrambleKey(builder.header().seeds));
-  EXPECT_EQ(report.computedHeaderChecksum, builder.header().headerChecksum);
+  EXPECT_EQ(report.computedHeaderChecksum, std::uint32_t{builder.header().headerChecksum});
   EXPECT_EQ(UnscrambleImage(*package, report), image);
 }
 
