@@ -49,15 +49,6 @@ TEST(PackageReader, SmallestPackageIsSound) {
   EXPECT_EQ(std::uint32_t{report.header.programLength}, 0u);
 }
 
-TEST(PackageReader, ChecksumsAreReadBigEndian) {
-  Bytes package = MakeSoundPackage(1);
-  const PackageReport report = InspectPackage(package);
-  EXPECT_EQ(package[14], report.computedPayloadChecksum >> 8);
-  EXPECT_EQ(package[15], report.computedPayloadChecksum & 0xFF);
-  EXPECT_EQ(package[62], report.computedHeaderChecksum >> 8);
-  EXPECT_EQ(package[63], report.computedHeaderChecksum & 0xFF);
-}
-
 // Every damage alone gives exactly the problems it was made to cause.
 TEST(PackageReader, NamesEachDamageAndNothingElse) {
   for (const Damage& damage : AllDamages()) {
