@@ -75,13 +75,17 @@ int OpenExclusive(const std::u16string& path, int flags) {
   return file.Release();
 }
 
-// Starts write-back of the range just written and waits for the ranges before
-// it, so dirty pages never pile up: a stop during the final flush, or the flush
-// itself, then waits for a chunk or two rather than the whole package.
+// At most this much written data may still be on its way to the device while
+// more is written: enough to keep the device busy, little enough that the final
+// flush (which no stop request can cut short) has only a moment's work left.
+constexpr off_t kWriteBackWindow = off_t{16} << 20;
+
+// Starts write-back of the range just written and waits for what lies more
+// than a window behind it, so dirty pages never pile up.
 void PaceWriteBack([[maybe_unused]] int fd, [[maybe_unused]] off_t start, [[maybe_unused]] off_t length) {
 #if defined(__linux__)
   ::sync_file_range(fd, start, length, SYNC_FILE_RANGE_WRITE);
-  if (start > 0) ::sync_file_range(fd, 0, start, SYNC_FILE_RANGE_WAIT_BEFORE);
+  if (start > kWriteBackWindow) ::sync_file_range(fd, 0, start - kWriteBackWindow, SYNC_FILE_RANGE_WAIT_BEFORE);
 #endif
 }
 
