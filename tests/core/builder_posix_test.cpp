@@ -1,7 +1,9 @@
-// A real write failure part-way: a file-size limit makes write() fail with
-// EFBIG once the package grows past it, as a full disk would with ENOSPC.
+// Builder cases only POSIX systems can stage: a real write failure part-way
+// (a file-size limit makes write() fail with EFBIG once the package grows
+// past it, as a full disk would with ENOSPC), and FIFOs at either path.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -44,6 +46,19 @@ TEST(PackageBuilderDiskFull, FailsAndRemovesThePartialPackage) {
   }
   EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageWriteError);
   EXPECT_FALSE(std::filesystem::exists(package));
+}
+
+TEST(PackageBuilderFifo, FailsAtOnceInsteadOfWaitingForAWriter) {
+  test::TempDir dir;
+  const auto fifo = dir / "fifo";
+  const auto file = dir / "project.pmw";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  test::WriteFile(file, test::MakeProject(0));
+  PackageBuilder builder;
+  EXPECT_EQ(builder.Build({test::Text(fifo), test::Text(dir / "VANTU.PPW"), {}}), 0);
+  EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectNotOpenable);
+  EXPECT_EQ(builder.Build({test::Text(file), test::Text(fifo), {}}), 0);
+  EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageNotOpenable);
 }
 
 }  // namespace
