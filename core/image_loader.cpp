@@ -92,6 +92,7 @@ LoadedImage LoadScrambledImage(File& project, std::uint64_t offset, std::span<st
                                const std::optional<BuildRequest::Password>& password, std::uint8_t key,
                                const std::stop_token& stop,
                                const std::function<void(std::uint64_t done, std::uint64_t total)>& progress) {
+  // No block count asks for more; the checksum slots are sized for this much.
   if (image.size() > kLargestImage) return {BuildFailure::kOutOfMemory, 0};
   ChunkedLoad load(project, offset, image, password, key, stop);
   {

@@ -20,7 +20,7 @@ BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std
   const std::uint64_t total = payload.size();
   while (!payload.empty()) {
     if (options.stop.stop_requested()) return BuildFailure::kStopped;
-    const auto chunk = payload.first(std::min(payload.size(), kPackageIoChunk));
+    const auto chunk = payload.first(std::min(payload.size(), kPackageWriteChunk));
     if (!write(chunk)) return BuildFailure::kPackageWriteError;
     payload = payload.subspan(chunk.size());
     if (options.progress) options.progress(total - payload.size(), total);

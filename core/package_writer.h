@@ -16,10 +16,10 @@
 
 namespace tessam {
 
-// Reads and writes move at most this much between two looks at the stop
-// request: small enough to stop within a few milliseconds, large enough that
-// the per-call cost vanishes.
-inline constexpr std::size_t kPackageIoChunk = std::size_t{4} << 20;
+// The payload goes out in pieces of this size with a look at the stop request
+// between two: small enough to stop within a few milliseconds, large enough
+// that the per-call cost vanishes.
+inline constexpr std::size_t kPackageWriteChunk = std::size_t{4} << 20;
 
 struct PackageWriteOptions {
   // Asked between chunks; a stopped write removes what it had written.

@@ -206,8 +206,8 @@ TEST_F(PackageBuilderTest, StopRequestedBeforeTheBuildLeavesThePackageAlone) {
 }
 
 TEST_F(PackageBuilderTest, StopMidBuildLeavesNoPackageAndNothingHeld) {
-  // Four chunks of image; stop after the first chunk read, then after the first written.
-  test::WriteFile(project, test::MakeProject(static_cast<std::uint16_t>(kPackageIoChunk * 4 / 2000)));
+  // Several chunks of image; stop after the first chunk read, then after the first written.
+  test::WriteFile(project, test::MakeProject(static_cast<std::uint16_t>(kPackageWriteChunk * 4 / 2000)));
   for (const BuildPhase phase : {BuildPhase::kReading, BuildPhase::kWriting}) {
     std::stop_source stop;
     builder.SetProgressObserver([&](BuildPhase now, std::uint64_t done, std::uint64_t total) {

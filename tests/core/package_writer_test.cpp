@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 class PackageWriterTest : public testing::Test {
  protected:
-  void SetUp() override { Fill(std::size_t{3} * kPackageIoChunk + 92); }
+  void SetUp() override { Fill(std::size_t{3} * kPackageWriteChunk + 92); }
 
   void Fill(std::size_t length) {
     payload = test::RandomBytes(length, 5);
