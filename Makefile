@@ -64,5 +64,8 @@ install: native windows
 uninstall:
 	scripts/uninstall.sh "$(PREFIX)"
 
+screenshots: windows
+	scripts/screenshots.sh build/windows
+
 clean:
 	rm -rf build

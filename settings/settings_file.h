@@ -1,0 +1,35 @@
+#pragma once
+// "config.cfg" beside the executable: the last project and package paths
+// ([Path] PMW and PPM) and the encryption password ([Password] Password).
+#include <string>
+
+namespace tessam {
+
+struct SavedSettings {
+  std::wstring projectPath;
+  std::wstring packagePath;
+  std::wstring password;  // as stored; the dialog applies the default
+};
+
+class SettingsFile {
+ public:
+  SettingsFile() = default;
+  explicit SettingsFile(std::wstring path) : path_(std::move(path)) {}
+
+  // "config.cfg" in the directory of the running executable.
+  void Locate();
+  const std::wstring& path() const { return path_; }
+
+  // Missing file, section or key: empty values. Values come back whole.
+  SavedSettings Load() const;
+
+  // Writes PMW then PPM in [Path]; everything else in the file stays. A new
+  // file is created as UTF-16 so that any path survives. Failures are
+  // silent: a file that cannot be written is left as it was.
+  void SavePaths(const std::wstring& projectPath, const std::wstring& packagePath) const;
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace tessam

@@ -1,0 +1,123 @@
+// A small remote control for Tessam's windows, for the screenshot script:
+// finds top-level windows by title on a Wine desktop and sends them what a
+// user's clicks and typing would. Prints window rectangles for cropping.
+//
+//   tessam_ui_driver DESKTOP wait TITLE          prints "x y width height"
+//   tessam_ui_driver DESKTOP wait-gone TITLE
+//   tessam_ui_driver DESKTOP click TITLE ID      a button of the window
+//   tessam_ui_driver DESKTOP set-text TITLE ID TEXT
+//   tessam_ui_driver DESKTOP command TITLE ID    WM_COMMAND (OK of a box: 1)
+//   tessam_ui_driver DESKTOP syscommand TITLE ID
+//   tessam_ui_driver DESKTOP close TITLE
+//   tessam_ui_driver DESKTOP list -              visible windows, titles in hex
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr auto kDeadline = std::chrono::seconds(30);
+
+HWND FindVisibleWindow(const std::wstring& title) {
+  struct Search {
+    const std::wstring* title;
+    HWND found;
+  } search{&title, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(context);
+        wchar_t text[512] = {};
+        ::GetWindowTextW(window, text, 512);
+        if (::IsWindowVisible(window) && *s->title == text) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(const std::wstring& title) {
+  const auto until = std::chrono::steady_clock::now() + kDeadline;
+  while (std::chrono::steady_clock::now() < until) {
+    if (const HWND window = FindVisibleWindow(title)) return window;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::fwprintf(stderr, L"no window titled \"%ls\"\n", title.c_str());
+  std::exit(2);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 4) {
+    std::fwprintf(stderr, L"usage: tessam_ui_driver DESKTOP ACTION TITLE [ID [TEXT]]\n");
+    return 1;
+  }
+  // Windows are found only on our own desktop: join the program's first.
+  // (The desktop appears when the program's first window does.)
+  const auto desktopDeadline = std::chrono::steady_clock::now() + kDeadline;
+  HDESK desktop = nullptr;
+  while (!(desktop = ::OpenDesktopW(argv[1], 0, FALSE, GENERIC_ALL))) {
+    if (std::chrono::steady_clock::now() > desktopDeadline) {
+      std::fwprintf(stderr, L"no desktop %ls\n", argv[1]);
+      return 2;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ::SetThreadDesktop(desktop);
+
+  const std::wstring action = argv[2];
+  const std::wstring title = argv[3];
+  const int id = argc > 4 ? static_cast<int>(std::wcstol(argv[4], nullptr, 0)) : 0;
+
+  if (action == L"wait-gone") {
+    const auto until = std::chrono::steady_clock::now() + kDeadline;
+    while (FindVisibleWindow(title)) {
+      if (std::chrono::steady_clock::now() > until) return 2;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+  }
+
+  if (action == L"list") {  // every visible top-level window, titles as UTF-16 code units
+    ::EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+          wchar_t text[512] = {};
+          const int length = ::GetWindowTextW(window, text, 512);
+          if (!::IsWindowVisible(window)) return TRUE;
+          std::printf("%p", static_cast<void*>(window));
+          for (int i = 0; i < length; ++i) std::printf(" %04x", static_cast<unsigned>(text[i]));
+          std::printf("\n");
+          return TRUE;
+        },
+        0);
+    return 0;
+  }
+
+  const HWND window = WaitForWindow(title);
+  if (action == L"wait") {
+    RECT rect;
+    ::GetWindowRect(window, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  } else if (action == L"click") {
+    ::PostMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0);
+  } else if (action == L"set-text" && argc > 5) {
+    ::SendMessageW(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
+  } else if (action == L"command") {
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  } else if (action == L"syscommand") {
+    ::PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(id), 0);
+  } else if (action == L"close") {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+  } else {
+    std::fwprintf(stderr, L"unknown action %ls\n", action.c_str());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,67 @@
+#include "ui/browse_boxes.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "ui/framework/handles.h"
+#include "ui/framework/strings.h"
+#include "ui/resource.h"
+
+namespace tessam {
+
+namespace {
+
+// Room for the longest path Windows knows, so that no choice is cut.
+constexpr DWORD kLongestPath = 32768;
+
+// "Name|*.ext||" becomes the NUL-separated, double-NUL-terminated list the
+// open-file box wants.
+std::wstring FilterFromBars(std::wstring filter) {
+  std::replace(filter.begin(), filter.end(), L'|', L'\0');
+  filter.push_back(L'\0');
+  return filter;
+}
+
+}  // namespace
+
+std::optional<std::wstring> AskForProjectFile(HWND owner) {
+  const std::wstring filter = fw::LoadResourceString(IDS_PROJECT_FILTER);
+  std::wstring extension = fw::LoadResourceString(IDS_PROJECT_EXTENSION);
+  if (filter.empty() || extension.empty()) return std::nullopt;
+  if (extension.front() == L'.') extension.erase(0, 1);  // the box wants it without the dot
+
+  const std::wstring filterList = FilterFromBars(filter);
+  std::wstring file(kLongestPath, L'\0');
+  OPENFILENAMEW box{};
+  box.lStructSize = sizeof box;
+  box.hwndOwner = owner;
+  box.lpstrFilter = filterList.c_str();
+  box.lpstrFile = file.data();
+  box.nMaxFile = kLongestPath;
+  box.lpstrDefExt = extension.c_str();
+  box.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
+  if (!::GetOpenFileNameW(&box)) return std::nullopt;
+  file.resize(file.find(L'\0'));
+  return file;
+}
+
+std::optional<std::wstring> AskForPackageFolder(HWND owner) {
+  std::wstring displayName(MAX_PATH, L'\0');
+  BROWSEINFOW box{};
+  box.hwndOwner = owner;
+  box.pszDisplayName = displayName.data();
+  box.lpszTitle = L"请选择生成U盘PLC程序的文件夹";
+  box.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+  const fw::UniquePidl chosen(::SHBrowseForFolderW(&box));
+  if (!chosen) return std::nullopt;
+
+  std::wstring folder(kLongestPath, L'\0');
+  if (!::SHGetPathFromIDListEx(chosen.get(), folder.data(), kLongestPath, GPFIDL_DEFAULT)) return std::nullopt;
+  folder.resize(folder.find(L'\0'));
+  if (folder.empty()) return std::nullopt;
+  return folder;
+}
+
+}  // namespace tessam
