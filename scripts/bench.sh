@@ -16,6 +16,7 @@ for tool in checksum_bench make_project build_bench; do
   [[ -x "$bin/$tool" ]] || { echo "missing $bin/$tool: build the native preset first" >&2; exit 1; }
 done
 
+mkdir -p "$root/build"
 work=$(mktemp -d "$root/build/bench-work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 project=$work/project.pmw
