@@ -11,7 +11,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=${TESSAM_BUILD_DIR:-$root/build/native}/bench
-rounds=${TESSAM_BENCH_ROUNDS:-3}
+rounds=${TESSAM_BENCH_ROUNDS:-5}
 for tool in checksum_bench make_project build_bench; do
   [[ -x "$bin/$tool" ]] || { echo "missing $bin/$tool: build the native preset first" >&2; exit 1; }
 done

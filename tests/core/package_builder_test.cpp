@@ -64,6 +64,7 @@ TEST_F(PackageBuilderTest, SeedsOnceThenDrawsFourSeedsAndSixFillerModulo255) {
   const Bytes file = test::ReadFile(package);
   ASSERT_EQ(file.size(), 64u + 2092u);
   EXPECT_EQ(Bytes(file.begin() + 20, file.begin() + 32), (Bytes{1, 2, 3, 4, 0, 0, 0, 254, 5, 6, 7, 8}));
+  EXPECT_EQ(Bytes(file.begin() + 32, file.begin() + 47), Bytes(15, 0xFF));
   EXPECT_EQ(LoadBigEndian32(&file[8]), 2092u);
   EXPECT_EQ(LoadBigEndian32(&file[16]), 2000u);
   for (std::size_t i = 0; i < 2092; ++i) ASSERT_EQ(file[64 + i], source[256 + i] ^ 14) << "payload byte " << i;
