@@ -9,6 +9,7 @@
 #include "ui/framework/strings.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
+#include "ui/reveal_in_explorer.h"
 
 namespace tessam {
 
@@ -16,6 +17,8 @@ namespace {
 
 constexpr wchar_t kDefaultPassword[] = L"58203147";
 constexpr int kPasswordLength = 8;
+// A stopped build answers within 100 ms; this only bounds the unexpected.
+constexpr DWORD kStopWaitMs = 3000;
 
 HICON LoadAppIcon(int metricX, int metricY) {
   return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
@@ -31,15 +34,21 @@ CTessamDlg::CTessamDlg(Services services)
     : fw::CDialog(IDD_TESSAM_DIALOG),
       icon_(LoadAppIcon(SM_CXICON, SM_CYICON)),
       smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
-      settings_(std::move(services.settingsPath)) {
+      settings_(std::move(services.settingsPath)),
+      builder_(services.builder ? std::move(services.builder) : std::make_shared<PackageBuilder>()),
+      reveal_(services.reveal ? std::move(services.reveal) : Reveal(RevealInExplorer)) {
   if (settings_.path().empty()) settings_.Locate();
 }
 
-CTessamDlg::~CTessamDlg() = default;
+CTessamDlg::~CTessamDlg() {
+  // A worker still running here was stopped and outlived the bounded wait;
+  // it holds its own share of what it uses.
+  if (channel_) channel_->Disconnect();
+}
 
 fw::MessageResult CTessamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   using Dlg = CTessamDlg;
-  static constexpr std::array<fw::MessageEntry<Dlg>, 9> kMessageMap{{
+  static constexpr std::array<fw::MessageEntry<Dlg>, 12> kMessageMap{{
       fw::OnClicked<Dlg>(IDC_BROWSE_PROJECT, &Dlg::OnBrowseProject),
       fw::OnClicked<Dlg>(IDC_BROWSE_FOLDER, &Dlg::OnBrowseFolder),
       fw::OnClicked<Dlg>(IDC_ENCRYPT, &Dlg::OnEncryptClicked),
@@ -49,6 +58,9 @@ fw::MessageResult CTessamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
       fw::OnMessage<Dlg>(WM_SYSCOMMAND, &Dlg::OnSysCommand),
       fw::OnMessage<Dlg>(WM_PAINT, &Dlg::OnPaint),
       fw::OnMessage<Dlg>(WM_QUERYDRAGICON, &Dlg::OnQueryDragIcon),
+      fw::OnMessage<Dlg>(WM_DESTROY, &Dlg::OnDestroy),
+      fw::OnMessage<Dlg>(WorkerChannel::kProjectEditMessage, &Dlg::OnWorkerProjectEdit),
+      fw::OnMessage<Dlg>(WorkerChannel::kOutcomeMessage, &Dlg::OnWorkerOutcome),
   }};
   return fw::Dispatch<Dlg>(kMessageMap, *this, message, wParam, lParam);
 }
@@ -61,6 +73,7 @@ void CTessamDlg::DoDataExchange() {
 BOOL CTessamDlg::OnInitDialog() {
   fw::CDialog::OnInitDialog();
   const HWND self = GetSafeHwnd();
+  channel_ = std::make_shared<WorkerChannel>(self);
 
   if (const HMENU systemMenu = ::GetSystemMenu(self, FALSE)) {
     const std::wstring about = fw::LoadResourceString(IDS_ABOUTBOX);
@@ -109,6 +122,8 @@ void CTessamDlg::OnEncryptClicked() {
 }
 
 void CTessamDlg::OnGenerate() {
+  if (WorkerMarked()) return;  // one build at a time; the click starts nothing
+
   if (EncryptionChecked()) {
     // Only the first 8 characters count, so a longer password (one from the
     // settings file) passes and a shorter one does not.
@@ -119,16 +134,82 @@ void CTessamDlg::OnGenerate() {
       return;
     }
   }
-  // Building from the dialog comes with the generation worker.
+  StartWorker();
+}
+
+void CTessamDlg::StartWorker() {
+  // The worker gets copies of the texts and the check state, taken now on
+  // the window thread, so it never has to ask the window for them.
+  auto job = std::make_shared<GenerationJob>();
+  job->projectText = ControlText(IDC_PROJECT_PATH);
+  job->packageText = ControlText(IDC_PACKAGE_PATH);
+  if (EncryptionChecked()) {
+    const std::wstring text = ControlText(IDC_PASSWORD);  // at least 8 units: the rule passed
+    BuildRequest::Password password{};
+    for (std::size_t i = 0; i < password.size() && i < text.size(); ++i) password[i] = static_cast<char16_t>(text[i]);
+    job->password = password;
+  }
+  job->builder = builder_;
+  job->channel = channel_;
+
+  // The job is marked before the thread exists, so the worker cannot clear
+  // the mark before it is set.
+  auto* handover = new std::shared_ptr<GenerationJob>(job);
+  fw::UniqueHandle thread(::CreateThread(nullptr, 0, RunGenerationWorker, handover, 0, nullptr));
+  if (!thread) {
+    delete handover;  // nothing shown, nothing marked
+    return;
+  }
+  job_ = std::move(job);
+  workerThread_ = std::move(thread);
+}
+
+bool CTessamDlg::StopWorker() {
+  if (!WorkerMarked()) return true;
+  job_->stop.request_stop();
+  // Safe to wait here: the worker only ever posts to this thread.
+  const bool ended = ::WaitForSingleObject(workerThread_.get(), kStopWaitMs) == WAIT_OBJECT_0;
+  job_->marked = false;
+  return ended;
 }
 
 void CTessamDlg::OnCloseButton() {
-  EndDialog(IDCANCEL);  // the paths are not saved
+  StopWorker();
+  channel_->Disconnect();  // no message and no reveal after this
+  EndDialog(IDCANCEL);     // the paths are not saved
 }
 
 fw::MessageResult CTessamDlg::OnClose(WPARAM, LPARAM) {
+  const bool builderFree = StopWorker();
+  channel_->Disconnect();
   settings_.SavePaths(ControlText(IDC_PROJECT_PATH), ControlText(IDC_PACKAGE_PATH));
+  // A worker that outlived the wait may still hold the payload; it is then
+  // freed with the builder's last owner instead.
+  if (builderFree) builder_->ReleasePayload();
   return fw::kDefaultProcessing;  // ends the dialog with the cancel result
+}
+
+fw::MessageResult CTessamDlg::OnDestroy(WPARAM, LPARAM) {
+  if (channel_) channel_->Disconnect();
+  return fw::kDefaultProcessing;
+}
+
+fw::MessageResult CTessamDlg::OnWorkerProjectEdit(WPARAM enabled, LPARAM) {
+  ::EnableWindow(GetDlgItem(IDC_PROJECT_PATH), enabled ? TRUE : FALSE);
+  return 0;
+}
+
+fw::MessageResult CTessamDlg::OnWorkerOutcome(WPARAM, LPARAM) {
+  const std::wstring caption = fw::LoadResourceString(IDS_MESSAGE_CAPTION);
+  for (const WorkerOutcome& outcome : channel_->TakeOutcomes()) {
+    if (!outcome.message.empty()) {
+      ::MessageBoxW(GetSafeHwnd(), outcome.message.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    // The folder window comes only after the success message is dismissed,
+    // and not at all if the dialog was closed meanwhile.
+    if (outcome.result == 1 && channel_->Connected()) reveal_(outcome.packagePath);
+  }
+  return 0;
 }
 
 fw::MessageResult CTessamDlg::OnSysCommand(WPARAM command, LPARAM) {

@@ -7,17 +7,23 @@
 #include <memory>
 #include <string>
 
+#include "core/package_builder.h"
 #include "settings/settings_file.h"
 #include "ui/framework/dialog.h"
 #include "ui/framework/handles.h"
+#include "ui/generation_worker.h"
+#include "ui/worker_channel.h"
 
 namespace tessam {
 
 class CTessamDlg : public fw::CDialog {
  public:
   // What the dialog reaches outside itself; tests substitute their own.
+  using Reveal = std::function<int(const std::wstring& packagePath)>;
   struct Services {
-    std::wstring settingsPath;  // "config.cfg" to load from and save to
+    std::wstring settingsPath;                 // empty: "config.cfg" beside the executable
+    std::shared_ptr<PackageBuilder> builder;   // empty: a new builder
+    Reveal reveal;                             // empty: RevealInExplorer
   };
 
   CTessamDlg();  // settings beside the executable
@@ -40,6 +46,15 @@ class CTessamDlg : public fw::CDialog {
   fw::MessageResult OnSysCommand(WPARAM command, LPARAM);
   fw::MessageResult OnPaint(WPARAM, LPARAM);
   fw::MessageResult OnQueryDragIcon(WPARAM, LPARAM);
+  fw::MessageResult OnDestroy(WPARAM, LPARAM);
+  fw::MessageResult OnWorkerProjectEdit(WPARAM enabled, LPARAM);
+  fw::MessageResult OnWorkerOutcome(WPARAM, LPARAM);
+
+  void StartWorker();
+  bool WorkerMarked() const { return job_ && job_->marked; }
+  // Asks a marked worker to stop and waits for it, for a bounded time.
+  // True when no worker can be using the builder any more.
+  bool StopWorker();
 
   std::wstring ControlText(int controlId) const;
   bool EncryptionChecked() const;
@@ -47,6 +62,11 @@ class CTessamDlg : public fw::CDialog {
   fw::UniqueIcon icon_;       // big: window, minimised paint, drag
   fw::UniqueIcon smallIcon_;  // caption and task bar
   SettingsFile settings_;
+  std::shared_ptr<PackageBuilder> builder_;  // shared with the running worker
+  Reveal reveal_;
+  std::shared_ptr<WorkerChannel> channel_;   // exists while the window does
+  std::shared_ptr<GenerationJob> job_;       // the last worker started
+  fw::UniqueHandle workerThread_;
 };
 
 }  // namespace tessam

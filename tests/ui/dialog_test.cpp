@@ -18,7 +18,7 @@ namespace {
 
 class MainDialog : public ::testing::Test {
  protected:
-  CTessamDlg::Services Services() const { return {settingsPath}; }
+  CTessamDlg::Services Services() const { return {settingsPath, nullptr, nullptr}; }
   void WriteSettings(const std::string& contents) { WriteBytes(settingsPath, contents); }
 
   TempFolder folder;
@@ -197,18 +197,28 @@ TEST_F(MainDialog, ShortPasswordIsRefusedWithAWarningAndTheFocusMovesToIt) {
   EXPECT_TRUE(dialog.Running());
 }
 
+// A password that passes the rule starts the worker, whose first word here
+// is the path check (the project path is empty).
+void ExpectWorkerStarted(DialogUnderTest& dialog, const std::string& label) {
+  const auto box = dialog.WaitForOwned();
+  ASSERT_TRUE(box) << label;
+  EXPECT_EQ(box->caption, L"提示") << label;
+  EXPECT_EQ(box->text, L"PWM文件路径不存在！\n") << label;
+  dialog.Dismiss(*box);
+}
+
 TEST_F(MainDialog, PasswordRuleCountsAtMostEightCharacters) {
   DialogUnderTest dialog(Services());
   for (const wchar_t* accepted : {L"12345678", L"1234567890"}) {
     dialog.SetText(IDC_PASSWORD, accepted);
     dialog.Click(IDC_GENERATE);
-    dialog.Sync();
-    EXPECT_FALSE(dialog.FindOwned()) << Narrow(accepted);
+    ExpectWorkerStarted(dialog, Narrow(accepted));
   }
   dialog.SetText(IDC_PASSWORD, L"");
   dialog.Click(IDC_GENERATE);
   const auto box = dialog.WaitForOwned();
-  ASSERT_TRUE(box) << "an empty password with encryption on is refused";
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->text, L"密码必须为8位字符！") << "an empty password with encryption on is refused";
   dialog.Dismiss(*box);
 }
 
@@ -217,8 +227,7 @@ TEST_F(MainDialog, UncheckedEncryptionAcceptsAnyPassword) {
   dialog.Click(IDC_ENCRYPT);
   dialog.SetText(IDC_PASSWORD, L"");
   dialog.Click(IDC_GENERATE);
-  dialog.Sync();
-  EXPECT_FALSE(dialog.FindOwned());
+  ExpectWorkerStarted(dialog, "unchecked");
 }
 
 TEST_F(MainDialog, TypingStopsAtEightCharactersButProgramTextIsNotCut) {

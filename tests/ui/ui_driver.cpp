@@ -10,6 +10,8 @@
 //   tessam_ui_driver DESKTOP syscommand TITLE ID
 //   tessam_ui_driver DESKTOP close TITLE
 //   tessam_ui_driver DESKTOP list -              visible windows, titles in hex
+// An action written "owned-ACTION" acts on the box or dialog that the window
+// TITLE owns (an open-file box, a message box) instead of on TITLE itself.
 #include <windows.h>
 
 #include <chrono>
@@ -52,6 +54,31 @@ HWND WaitForWindow(const std::wstring& title) {
   std::exit(2);
 }
 
+// The visible window owned by `owner`, waited for.
+HWND WaitForOwnedWindow(HWND owner) {
+  const auto until = std::chrono::steady_clock::now() + kDeadline;
+  while (std::chrono::steady_clock::now() < until) {
+    struct Search {
+      HWND owner;
+      HWND found;
+    } search{owner, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(context);
+          if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == s->owner) {
+            s->found = window;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::fwprintf(stderr, L"the window owns no box\n");
+  std::exit(2);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -72,7 +99,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   ::SetThreadDesktop(desktop);
 
-  const std::wstring action = argv[2];
+  std::wstring action = argv[2];
+  const bool owned = action.rfind(L"owned-", 0) == 0;
+  if (owned) action.erase(0, 6);
   const std::wstring title = argv[3];
   const int id = argc > 4 ? static_cast<int>(std::wcstol(argv[4], nullptr, 0)) : 0;
 
@@ -100,7 +129,8 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
 
-  const HWND window = WaitForWindow(title);
+  HWND window = WaitForWindow(title);
+  if (owned) window = WaitForOwnedWindow(window);
   if (action == L"wait") {
     RECT rect;
     ::GetWindowRect(window, &rect);
@@ -108,7 +138,10 @@ int wmain(int argc, wchar_t** argv) {
   } else if (action == L"click") {
     ::PostMessageW(::GetDlgItem(window, id), BM_CLICK, 0, 0);
   } else if (action == L"set-text" && argc > 5) {
-    ::SendMessageW(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
+    HWND control = ::GetDlgItem(window, id);
+    // The file-name field of an open-file box is a combo box with an edit inside.
+    if (const HWND inner = ::FindWindowExW(control, nullptr, L"Edit", nullptr)) control = inner;
+    ::SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[5]));
   } else if (action == L"command") {
     ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
   } else if (action == L"syscommand") {

@@ -1,0 +1,50 @@
+#include "ui/generation_worker.h"
+
+#include <shlwapi.h>
+
+#include "ui/framework/strings.h"
+#include "ui/resource.h"
+
+namespace tessam {
+
+namespace {
+
+std::u16string ToUtf16(const std::wstring& text) { return {text.begin(), text.end()}; }
+
+bool SomethingExistsAt(const std::wstring& path) { return !path.empty() && ::PathFileExistsW(path.c_str()); }
+
+}  // namespace
+
+int GenerationWorker(GenerationJob& job) {
+  if (!job.channel->Connected()) {  // the window is gone already
+    job.marked = false;
+    return 0;
+  }
+
+  WorkerOutcome outcome{{}, 0, job.packageText};
+  const std::wstring pathMissing = fw::LoadResourceString(IDS_PATH_MISSING);
+  if (!SomethingExistsAt(job.projectText)) {
+    outcome.message = fw::FormatWith(pathMissing, job.projectText);
+  } else if (job.packageText.empty()) {
+    outcome.message = fw::FormatWith(pathMissing, job.packageText);
+  } else {
+    job.channel->SetProjectEditEnabled(false);
+    const BuildRequest request{ToUtf16(job.projectText), ToUtf16(job.packageText), job.password};
+    outcome.result = job.builder->Build(request, job.stop.get_token());
+    job.channel->SetProjectEditEnabled(true);
+    outcome.message = fw::LoadResourceString(outcome.result == 1 ? IDS_BUILD_SUCCEEDED : IDS_BUILD_FAILED);
+  }
+
+  const int result = outcome.result;
+  job.marked = false;  // the builder is free from here on
+  // After a stop request the user hears nothing more from this worker.
+  if (!job.stop.stop_requested()) job.channel->Deliver(std::move(outcome));
+  return result;
+}
+
+DWORD WINAPI RunGenerationWorker(void* job) {
+  const std::unique_ptr<std::shared_ptr<GenerationJob>> owned(static_cast<std::shared_ptr<GenerationJob>*>(job));
+  return static_cast<DWORD>(GenerationWorker(**owned));
+}
+
+}  // namespace tessam
