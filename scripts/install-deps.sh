@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
+  wine64 wine fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
   zip unzip time
 )
 
