@@ -154,12 +154,10 @@ void CTessamDlg::StartWorker() {
 
   // The job is marked before the thread exists, so the worker cannot clear
   // the mark before it is set.
-  auto* handover = new std::shared_ptr<GenerationJob>(job);
-  fw::UniqueHandle thread(::CreateThread(nullptr, 0, RunGenerationWorker, handover, 0, nullptr));
-  if (!thread) {
-    delete handover;  // nothing shown, nothing marked
-    return;
-  }
+  auto handover = std::make_unique<std::shared_ptr<GenerationJob>>(job);
+  fw::UniqueHandle thread(::CreateThread(nullptr, 0, RunGenerationWorker, handover.get(), 0, nullptr));
+  if (!thread) return;  // nothing shown, nothing marked
+  handover.release();   // the worker thread owns its share now
   job_ = std::move(job);
   workerThread_ = std::move(thread);
 }
