@@ -4,7 +4,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-stamp="$WINEPREFIX/.tessam-fonts"
+stamp="$WINEPREFIX/.tessam-fonts-v2"
 [[ -f "$stamp" ]] && exit 0
 
 mkdir -p "$WINEPREFIX"
@@ -23,4 +23,10 @@ trap 'rm -f "$reg"' EXIT
 } >"$reg"
 "$tessam_wine" regedit /S "$(winepath -w "$reg" 2>/dev/null || echo "$reg")" >/dev/null 2>&1
 wineserver -w
+
+# Wine's Marlett draws the title-bar buttons, and this Wine build does not find
+# it by itself. Only Marlett: an installed Tahoma would stop the replacement.
+if [[ -f /usr/share/wine/fonts/marlett.ttf ]]; then
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
 touch "$stamp"
