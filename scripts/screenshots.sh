@@ -38,7 +38,7 @@ wineserver -p >/dev/null 2>&1 </dev/null
 
 # The program runs from a folder of its own, so its config.cfg lands there.
 cp "$build/app/Tessam.exe" "$work/Tessam.exe"
-driver() { "$tessam_wine" "$build/tests/ui/tessam_ui_driver.exe" "$desktop" "$@" | tr -d '\r'; }
+driver() { "$tessam_wine" "$build/tools/ui-driver/tessam_ui_driver.exe" "$desktop" "$@" | tr -d '\r'; }
 
 main_title="HalvorU盘下载PLC工程"
 about_title="关于我们"
