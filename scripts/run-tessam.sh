@@ -1,14 +1,31 @@
 #!/usr/bin/env bash
 # Starts Tessam.exe under the project's Wine prefix on the current X display.
+# Without a display (a server, a container) it runs on a private Xvfb instead
+# and saves a screenshot, so you can still see that it started.
 set -euo pipefail
-here=$(dirname "${BASH_SOURCE[0]}")
-exe=${1:?usage: run-tessam.sh PATH/TO/Tessam.exe}
-if [[ -z "${DISPLAY:-}" ]]; then
-  echo "No X display (DISPLAY is not set): Tessam is a desktop program." >&2
-  echo "Run this from a desktop session, or see 'make screenshots' for a headless look." >&2
-  exit 1
-fi
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+exe=$(readlink -f "${1:?usage: run-tessam.sh PATH/TO/Tessam.exe}")
 source "$here/wine-env.sh"
 "$here/wine-prefix.sh"
 cd "$(dirname "$exe")"
-exec "$tessam_wine" "$(basename "$exe")"
+
+if [[ -n "${DISPLAY:-}" ]]; then
+  exec "$tessam_wine" "$(basename "$exe")"
+fi
+
+shot="$tessam_root/build/tessam-running.png"
+fifo=$(mktemp -u); mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'wineserver -k >/dev/null 2>&1 || true; kill "$xvfb_pid" 2>/dev/null || true' EXIT
+read -r display_number <"$fifo"; rm -f "$fifo"
+export DISPLAY=":$display_number"
+
+"$tessam_wine" "$(basename "$exe")" </dev/null >/dev/null 2>&1 &
+"$here/wait-for-window.sh" "Halvor" 60
+sleep 1  # let the first paint finish before the picture is taken
+import -window root "$shot"
+echo "No X display here, so Tessam is running on a private virtual display ($DISPLAY)."
+echo "Screenshot: $shot"
+echo "Press Ctrl+C to stop it."
+wait
