@@ -6,7 +6,7 @@ PREFIX ?= $(HOME)/.local
 FUZZ_SECONDS ?= 60
 
 .PHONY: deps native sanitize windows build run test test-native test-sanitize test-windows test-packaging \
-        fuzz fuzz-smoke bench screenshots dist install uninstall clean
+        fuzz fuzz-smoke bench screenshots programs dist install uninstall clean
 
 deps:
 	@scripts/install-deps.sh
@@ -55,10 +55,17 @@ test: test-native test-sanitize test-windows test-packaging fuzz-smoke
 bench: native
 	scripts/bench.sh
 
-dist: native windows
+# Releases and installs need only the shipped programs, not the test suites.
+programs: deps
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j $(JOBS) --target ppwtool
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS) --target Tessam ppwtool
+
+dist: programs
 	scripts/dist.sh
 
-install: native windows
+install: programs
 	scripts/install.sh "$(PREFIX)"
 
 uninstall:

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs into a temporary prefix (and a temporary home), starts the
-# launcher and waits for the dialog, then uninstalls and checks that the
+# Runs `make install` into a temporary prefix (and a temporary home), starts the
+# launcher and waits for the dialog, then `make uninstall` and checks that the
 # prefix is exactly as it was. Needs an X display (run inside wine-session.sh).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 snapshot() { (cd "$prefix" && find . | sort); }
 
 before=$(snapshot)
-"$root/scripts/install.sh" "$prefix" >/dev/null
+make -s -C "$root" install PREFIX="$prefix" >/dev/null
 for f in bin/ppwtool bin/tessam share/man/man1/ppwtool.1 share/applications/tessam.desktop \
          share/icons/hicolor/48x48/apps/tessam.png share/icons/hicolor/256x256/apps/tessam.png; do
   [[ -e "$prefix/$f" ]] || fail "$f was not installed"
@@ -31,8 +31,8 @@ grep -q '^Exec=tessam' "$prefix/share/applications/tessam.desktop" || fail "desk
 [[ -f "$XDG_DATA_HOME/tessam/Tessam.exe" ]] || fail "no per-user copy of Tessam.exe"
 WINEPREFIX="$XDG_DATA_HOME/tessam/wine" wineserver -k 2>/dev/null || true
 
-"$root/scripts/install.sh" "$prefix" >/dev/null   # a reinstall must not confuse uninstall
-"$root/scripts/uninstall.sh" "$prefix" >/dev/null
+make -s -C "$root" install PREFIX="$prefix" >/dev/null   # a reinstall must not confuse uninstall
+make -s -C "$root" uninstall PREFIX="$prefix" >/dev/null
 after=$(snapshot)
 [[ "$before" == "$after" ]] || fail "uninstall left the prefix changed: $(diff <(echo "$before") <(echo "$after"))"
 echo "install: 1 passed, 0 failed"
