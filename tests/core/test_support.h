@@ -1,69 +1,58 @@
 #pragma once
-// Small helpers shared by the core suites: a scratch folder, whole-file reads
-// and writes, project files made to measure, and a scripted random source.
+// Small helpers shared by the core suites.
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "core/random.h"
 
 namespace tessam::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with its contents.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
+struct TempDir {
+  TempDir() { std::filesystem::create_directories(path); }
+  ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
+  std::filesystem::path operator/(const std::filesystem::path& name) const { return path / name; }
 
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("tessam-core-" + std::to_string(std::random_device{}()));
 };
 
-// Makes `dir` the current folder for the object's lifetime.
-class CurrentDirectory {
- public:
-  explicit CurrentDirectory(const std::filesystem::path& dir);
-  ~CurrentDirectory();
+inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
 
- private:
-  std::filesystem::path previous_;
-};
-
-std::u16string Text(const std::filesystem::path& path);  // the path as the builder takes it
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
-Bytes ReadFile(const std::filesystem::path& path);
+inline Bytes ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // A project file: 256 bytes of preamble, the block count little-endian at 256,
-// then a recognisable image of blockCount * 2000 + 92 bytes in all, then `extra`
+// a recognisable image of blockCount * 2000 + 92 bytes in all, then `extra`
 // bytes the builder must ignore.
-Bytes MakeProject(std::uint16_t blockCount, std::size_t extra = 0);
+inline Bytes MakeProject(std::uint16_t blockCount, std::size_t extra = 0) {
+  Bytes bytes(256 + std::size_t{blockCount} * 2000 + 92 + extra);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  bytes[256] = static_cast<std::uint8_t>(blockCount);
+  bytes[257] = static_cast<std::uint8_t>(blockCount >> 8);
+  return bytes;
+}
 
-// Bytes of random values for oracle comparisons.
-Bytes RandomBytes(std::size_t size, std::uint32_t seed);
-
-// Hands out the given values in turn (cycling) and remembers each seed.
-class ScriptedRandom final : public RandomGenerator {
- public:
-  explicit ScriptedRandom(std::vector<std::uint32_t> draws, std::vector<std::uint32_t>* seeds = nullptr)
-      : draws_(std::move(draws)), seeds_(seeds) {}
-  void Seed(std::uint32_t seed) override {
-    if (seeds_) seeds_->push_back(seed);
-    next_ = 0;
-  }
-  std::uint32_t Draw() override { return draws_[next_++ % draws_.size()]; }
-
- private:
-  std::vector<std::uint32_t> draws_;
-  std::vector<std::uint32_t>* seeds_;
-  std::size_t next_ = 0;
-};
+inline Bytes RandomBytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  Bytes bytes(size);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator());
+  return bytes;
+}
 
 }  // namespace tessam::test
