@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 namespace tessam {
 
@@ -43,11 +44,17 @@ class File {
   // what it got (Identity) before it calls Truncate.
   static std::optional<File> OpenForWriting(const std::u16string& path);
 
-  File(File&& other) noexcept;
-  File& operator=(File&& other) noexcept;
+  File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = std::exchange(other.handle_, kInvalid);
+    }
+    return *this;
+  }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
-  ~File();
+  ~File() { Close(); }
 
   std::optional<std::uint64_t> Size() const;
   std::optional<FileIdentity> Identity() const;

@@ -123,18 +123,6 @@ std::optional<File> File::OpenForWriting(const std::u16string& path) {
   return File(fd);
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kInvalid);
-  }
-  return *this;
-}
-
-File::~File() { Close(); }
-
 void File::Close() {
   // Closing the descriptor releases the flock() with it.
   if (handle_ != kInvalid) ::close(Descriptor(std::exchange(handle_, kInvalid)));

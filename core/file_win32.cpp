@@ -73,18 +73,6 @@ std::optional<File> File::OpenForWriting(const std::u16string& path) {
   return File(reinterpret_cast<NativeHandle>(handle));
 }
 
-File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kInvalid);
-  }
-  return *this;
-}
-
-File::~File() { Close(); }
-
 void File::Close() {
   if (handle_ != kInvalid) CloseHandle(Native(std::exchange(handle_, kInvalid)));
 }
