@@ -3,60 +3,47 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/ui/wait.h"
+#include <algorithm>
+#include <vector>
+
+#include "tests/ui/test_support.h"
 
 namespace tessam::test {
 namespace {
 
-// Top-level windows of other processes that appeared since `before`.
-std::vector<HWND> NewForeignWindows(const std::vector<HWND>& before) {
-  struct Search {
-    const std::vector<HWND>* before;
-    std::vector<HWND> found;
-  } search{&before, {}};
+// Visible top-level windows of other processes.
+std::vector<HWND> ForeignWindows() {
+  std::vector<HWND> found;
   ::EnumWindows(
       [](HWND window, LPARAM context) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(context);
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
-        if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
-            std::find(s->before->begin(), s->before->end(), window) == s->before->end()) {
-          s->found.push_back(window);
+        if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+          reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
         }
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+      reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
-TEST(RevealInExplorer, OpensTheFoldersWindowForAnExistingPackage) {
-  TempFolder folder;
-  const std::wstring package = folder.File(L"VANTU.PPW");
-  WriteBytes(package, std::string(156, '\0'));
-  const std::vector<HWND> before = NewForeignWindows({});
-
-  EXPECT_EQ(RevealInExplorer(package), 1);
-  std::vector<HWND> opened;
-  EXPECT_TRUE(WaitUntil([&] { return !(opened = NewForeignWindows(before)).empty(); }, 30s))
-      << "no folder window appeared";
-  for (const HWND window : opened) ::PostMessageW(window, WM_CLOSE, 0, 0);
-}
-
-TEST(RevealInExplorer, RelativePathIsMadeAbsolute) {
+TEST(RevealInExplorer, OpensAFolderWindowForARelativePathAndRefusesAMissingPackage) {
   TempFolder folder;
   WriteBytes(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
+  const std::vector<HWND> before = ForeignWindows();
   const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path());
-  const std::vector<HWND> before = NewForeignWindows({});
+  std::filesystem::current_path(folder.path);
   EXPECT_EQ(RevealInExplorer(L"VANTU.PPW"), 1);
   std::filesystem::current_path(previous);
-  std::vector<HWND> opened;
-  WaitUntil([&] { return !(opened = NewForeignWindows(before)).empty(); }, 30s);
-  for (const HWND window : opened) ::PostMessageW(window, WM_CLOSE, 0, 0);
-}
 
-TEST(RevealInExplorer, MissingPackageIsRefused) {
-  TempFolder folder;
+  std::vector<HWND> opened;
+  EXPECT_TRUE(WaitUntil([&] {
+    opened = ForeignWindows();
+    std::erase_if(opened, [&](HWND w) { return std::find(before.begin(), before.end(), w) != before.end(); });
+    return !opened.empty();
+  }, 30s)) << "no folder window appeared";
+  for (const HWND window : opened) ::PostMessageW(window, WM_CLOSE, 0, 0);
+
   EXPECT_EQ(RevealInExplorer(folder.File(L"nothing\\VANTU.PPW")), 0);
 }
 

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Wine on a bare Xvfb has no window manager to talk to, and waits two seconds
-# for one each time a managed window is hidden. The UI test programs named
-# here get unmanaged windows instead (a per-program Wine setting in the
-# prefix, read when a program starts, so it is set before they run).
+# Wine on a bare Xvfb waits two seconds for a window manager each time a
+# managed window is hidden: the programs named here get unmanaged windows.
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/../../scripts/wine-env.sh"
