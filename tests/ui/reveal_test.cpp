@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <vector>
 
+#include <shlobj.h>
+
 #include "tests/ui/test_support.h"
+#include "ui/framework/handles.h"
 
 namespace tessam::test {
 namespace {
@@ -27,14 +30,29 @@ std::vector<HWND> ForeignWindows() {
   return found;
 }
 
+// Some Wine sessions never register the shell's window service, and then every
+// open-folder-and-select request fails with "class not registered", whoever
+// makes it. Asked directly of the shell, so our own code plays no part.
+bool ShellCannotSelectInThisSession(const std::wstring& path) {
+  const fw::ComApartment com;
+  PIDLIST_ABSOLUTE item = nullptr;
+  if (FAILED(::SHParseDisplayName(path.c_str(), nullptr, &item, 0, nullptr))) return false;
+  const fw::UniquePidl owned(item);
+  return ::SHOpenFolderAndSelectItems(item, 0, nullptr, 0) == REGDB_E_CLASSNOTREG;
+}
+
 TEST(RevealInExplorer, OpensAFolderWindowForARelativePathAndRefusesAMissingPackage) {
   TempFolder folder;
   WriteBytes(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
   const std::vector<HWND> before = ForeignWindows();
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.path);
-  EXPECT_EQ(RevealInExplorer(L"VANTU.PPW"), 1);
+  const int revealed = RevealInExplorer(L"VANTU.PPW");
   std::filesystem::current_path(previous);
+  if (revealed == 0 && ShellCannotSelectInThisSession(folder.File(L"VANTU.PPW"))) {
+    GTEST_SKIP() << "this Wine session's shell cannot open a folder with a selection";
+  }
+  EXPECT_EQ(revealed, 1);
 
   std::vector<HWND> opened;
   EXPECT_TRUE(WaitUntil([&] {
