@@ -60,8 +60,12 @@ class Ppwtool : public ::testing::Test {
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
   Output Run(const std::vector<std::string>& arguments) const {
     static const fs::path program = fs::absolute(FromUtf8(PPWTOOL_PATH));
-    const int exitCode = RunProcess(program, arguments, FromUtf8(Path("stdout")), FromUtf8(Path("stderr")));
-    return {exitCode, Capture("stdout"), Capture("stderr")};
+    // Fresh output files per run: under Wine a child's inherited handles may
+    // close a moment after it is seen to exit, and reopening them can fail.
+    static int runs = 0;
+    const std::string out = "stdout" + std::to_string(++runs), err = "stderr" + std::to_string(runs);
+    const int exitCode = RunProcess(program, arguments, FromUtf8(Path(out)), FromUtf8(Path(err)));
+    return {exitCode, Capture(out), Capture(err)};
   }
   std::string Capture(const std::string& name) const {
     const Bytes bytes = Read(Path(name));
