@@ -7,10 +7,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config python3
   clang libclang-rt-14-dev
-  libgtest-dev googletest libbenchmark-dev libcli11-dev
+  libgtest-dev googletest libbenchmark-dev libcli11-dev libutfcpp-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
   zip unzip time
+  dpkg-dev fakeroot lintian
 )
 
 missing=()
