@@ -8,18 +8,19 @@ enum class BuildFailure {
   kNone,
   kEmptyPath,
   kProjectMissing,
-  kProjectNotOpenable,   // a folder, or held open by another program
+  kProjectNotOpenable,   // a folder, held open by another program, ...
   kProjectTooShort,      // shorter than 256 + L bytes, L from its own block count
   kProjectReadError,
   kOutOfMemory,
   kSameFile,             // the package path names the project file
   kPackageNotOpenable,
-  kPackageWriteError,    // partial package removed
+  kPackageWriteError,    // nothing left at the package path
   kStopped,
   kNoPayload,            // a write asked for without a payload of the header's length
 };
 
-// One line of English naming the reason, for logs and the command line.
+// One line of English naming the reason, for logs and the command line. For
+// the file failures the builder also keeps the system's cause (FileError).
 const char* Describe(BuildFailure failure);
 
 }  // namespace tessam

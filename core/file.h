@@ -23,6 +23,28 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
+// Why a file operation failed, as far as the system tells. The dialog shows one
+// message whatever the cause; the command-line tool names it.
+enum class FileError {
+  kNone,
+  kNotFound,        // the file, or a folder on its path, does not exist
+  kAccessDenied,
+  kNotRegularFile,  // a folder, a device, a pipe
+  kNameTooLong,
+  kBadName,         // the path cannot be spelled as a file name here
+  kHeld,            // another open holds the file
+  kSameFile,        // the path leads to a file that must not be overwritten
+  kReadOnlyDevice,
+  kNoSpace,
+  kTooLarge,        // a file size limit
+  kDeviceError,
+  kVanished,        // the path no longer leads to the file that was written
+  kOther,
+};
+
+// A few words naming the cause, e.g. "permission denied".
+const char* Describe(FileError error);
+
 // True when a file or a folder exists at `path`.
 bool PathExists(const std::u16string& path);
 
@@ -30,25 +52,36 @@ bool PathExists(const std::u16string& path);
 // writing (so it works while another File holds it); none if it cannot be had.
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path);
 
-// Deletes the file at `path`; false if it could not be removed.
-bool RemoveFile(const std::u16string& path);
+// Makes the folder entry of the file `path` leads to durable, as a new file
+// needs after its Flush; false if that cannot be done. (Nothing to do where
+// the file system journals its entries itself.)
+bool FlushFolderEntry(const std::u16string& path);
 
 // An open, exclusively held file. Move-only; closing releases the hold.
 class File {
  public:
   // An existing regular file, for reading. Fails for folders, missing files and
-  // files another open holds.
-  static std::optional<File> OpenForReading(const std::u16string& path);
+  // files another open holds; `why` (if given) learns the cause.
+  static std::optional<File> OpenForReading(const std::u16string& path, FileError* why = nullptr);
 
-  // A file for writing, created if absent. Never truncates: the caller checks
-  // what it got (Identity) before it calls Truncate.
-  static std::optional<File> OpenForWriting(const std::u16string& path);
+  // A regular file for writing, created if absent. Never truncates: the caller
+  // checks what it got (Identity) before it calls Truncate. created() tells
+  // whether this open made the file. A file it made and could not take hold of
+  // is removed again before the failure is returned.
+  static std::optional<File> OpenForWriting(const std::u16string& path, FileError* why = nullptr);
 
-  File(File&& other) noexcept : handle_(std::exchange(other.handle_, kInvalid)) {}
+  File(File&& other) noexcept
+      : handle_(std::exchange(other.handle_, kInvalid)),
+        identity_(other.identity_),
+        created_(other.created_),
+        error_(other.error_) {}
   File& operator=(File&& other) noexcept {
     if (this != &other) {
       Close();
       handle_ = std::exchange(other.handle_, kInvalid);
+      identity_ = other.identity_;
+      created_ = other.created_;
+      error_ = other.error_;
     }
     return *this;
   }
@@ -57,7 +90,8 @@ class File {
   ~File() { Close(); }
 
   std::optional<std::uint64_t> Size() const;
-  std::optional<FileIdentity> Identity() const;
+  // Taken when the file was opened; an open file keeps its identity.
+  std::optional<FileIdentity> Identity() const { return identity_; }
 
   // Reads up to into.size() bytes at `offset`; the count read (0 at the end of
   // the file), or none on a read error.
@@ -73,6 +107,16 @@ class File {
   // Returns once every written byte has reached the device.
   bool Flush();
 
+  // Removes the entry `path` leads to while this File still holds it, and only
+  // if that entry is this very file (through a symbolic link, the target's).
+  // A failure to remove is not an error: the caller has cut the file already.
+  // On Windows the file goes when its handle closes.
+  void RemoveWhileHeld(const std::u16string& path);
+
+  bool created() const { return created_; }
+  // The cause of the last failed Size, Truncate, Write or Flush.
+  FileError lastError() const { return error_; }
+
   // Releases the handle and the hold; harmless when already closed.
   void Close();
 
@@ -80,9 +124,17 @@ class File {
   using NativeHandle = std::intptr_t;  // a descriptor or a HANDLE
   static constexpr NativeHandle kInvalid = -1;
 
-  explicit File(NativeHandle handle) : handle_(handle) {}
+  File(NativeHandle handle, FileIdentity identity, bool created)
+      : handle_(handle), identity_(identity), created_(created) {}
+  bool Fail(FileError error) const {
+    error_ = error;
+    return false;
+  }
 
   NativeHandle handle_ = kInvalid;
+  FileIdentity identity_;
+  bool created_ = false;
+  mutable FileError error_ = FileError::kNone;  // const queries record their cause too
 };
 
 // Fills `into` from `offset`; false on a read error or an early end of file.

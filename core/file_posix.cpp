@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 #include "core/file.h"
@@ -50,6 +51,25 @@ FileIdentity IdentityOf(const struct stat& info) {
   return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+FileError FromErrno(int code) {
+  switch (code) {
+    case ENOENT: case ENOTDIR: return FileError::kNotFound;
+    case EACCES: case EPERM: return FileError::kAccessDenied;
+    case EISDIR: case ENXIO: case ENODEV: return FileError::kNotRegularFile;
+    case ENAMETOOLONG: return FileError::kNameTooLong;
+    case EWOULDBLOCK: return FileError::kHeld;
+    case EROFS: return FileError::kReadOnlyDevice;
+    case ENOSPC: case EDQUOT: return FileError::kNoSpace;
+    case EFBIG: return FileError::kTooLarge;
+    case EIO: return FileError::kDeviceError;
+    default: return FileError::kOther;
+  }
+}
+
+void Tell(FileError* why, FileError error) {
+  if (why) *why = error;
+}
+
 // Closes a descriptor unless it was handed on.
 struct ScopedDescriptor {
   int fd;
@@ -59,22 +79,64 @@ struct ScopedDescriptor {
   int Release() { return std::exchange(fd, -1); }
 };
 
-// Opens a regular file and takes the exclusive lock; -1 on any failure.
 // O_NONBLOCK keeps a FIFO or device at the path from stalling the open; it
 // changes nothing for the regular files that are all this accepts.
-int OpenExclusive(const std::u16string& path, int flags) {
-  const auto name = ToUtf8(path);
-  if (!name || name->empty()) return -1;
-  ScopedDescriptor file{-1};
+constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+
+int OpenRetrying(const char* name, int flags) {
+  int fd;
   do {
-    file.fd = ::open(name->c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
-  } while (file.fd < 0 && errno == EINTR);
-  if (file.fd < 0) return -1;
-  struct stat info;
-  if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
-    return -1;
+    fd = ::open(name, flags | kOpenFlags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Opens for writing and tells whether this open made the file: O_EXCL first,
+// so a file that was there is never taken for a new one. A name that keeps
+// vanishing between the two tries is a dangling symbolic link, whose target
+// the last open creates.
+int OpenOrCreate(const char* name, bool& created) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int fd = OpenRetrying(name, O_WRONLY | O_CREAT | O_EXCL);
+    if (fd >= 0 || errno != EEXIST) {
+      created = fd >= 0;
+      return fd;
+    }
+    fd = OpenRetrying(name, O_WRONLY);
+    if (fd >= 0 || errno != ENOENT) {
+      created = false;
+      return fd;
+    }
   }
-  return file.Release();
+  created = true;
+  return OpenRetrying(name, O_WRONLY | O_CREAT);
+}
+
+// The path of the entry that holds the file `path` leads to: the path itself,
+// or for a symbolic link its final target.
+std::optional<std::string> EntryPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string entry(resolved);
+  std::free(resolved);
+  return entry;
+}
+
+// Removes `entry` if it still names the file with `identity`.
+void UnlinkIfSame(const std::string& entry, const FileIdentity& identity) {
+  struct stat info;
+  if (::lstat(entry.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IdentityOf(info) == identity) {
+    ::unlink(entry.c_str());
+  }
+}
+
+// Flushes the folder that holds `entry`, so that a new entry survives a power cut.
+bool SyncFolderOf(const std::string& entry) {
+  const auto slash = entry.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : entry.substr(0, slash);
+  const ScopedDescriptor dir{OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY)};
+  // Some file systems cannot flush a folder at all (EINVAL): nothing to wait for there.
+  return dir.fd >= 0 && (::fsync(dir.fd) == 0 || errno == EINVAL);
 }
 
 // At most this much written data may still be on its way to the device while
@@ -106,21 +168,61 @@ std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   return IdentityOf(info);
 }
 
-bool RemoveFile(const std::u16string& path) {
+std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   const auto name = ToUtf8(path);
-  return name && ::unlink(name->c_str()) == 0;
+  if (!name || name->empty()) {
+    Tell(why, name ? FileError::kNotFound : FileError::kBadName);
+    return std::nullopt;
+  }
+  ScopedDescriptor file{OpenRetrying(name->c_str(), O_RDONLY)};
+  struct stat info;
+  if (file.fd < 0 || ::fstat(file.fd, &info) != 0) {
+    Tell(why, FromErrno(errno));
+    return std::nullopt;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    Tell(why, FileError::kNotRegularFile);
+    return std::nullopt;
+  }
+  if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+    Tell(why, FromErrno(errno));
+    return std::nullopt;
+  }
+  return File(file.Release(), IdentityOf(info), false);
 }
 
-std::optional<File> File::OpenForReading(const std::u16string& path) {
-  const int fd = OpenExclusive(path, O_RDONLY);
-  if (fd < 0) return std::nullopt;
-  return File(fd);
-}
-
-std::optional<File> File::OpenForWriting(const std::u16string& path) {
-  const int fd = OpenExclusive(path, O_WRONLY | O_CREAT);
-  if (fd < 0) return std::nullopt;
-  return File(fd);
+std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
+  const auto name = ToUtf8(path);
+  if (!name || name->empty()) {
+    Tell(why, name ? FileError::kNotFound : FileError::kBadName);
+    return std::nullopt;
+  }
+  bool created = false;
+  ScopedDescriptor file{OpenOrCreate(name->c_str(), created)};
+  if (file.fd < 0) {
+    Tell(why, FromErrno(errno));
+    return std::nullopt;
+  }
+  struct stat info;
+  FileError error = FileError::kNone;
+  if (::fstat(file.fd, &info) != 0) {
+    error = FromErrno(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    error = FileError::kNotRegularFile;
+  } else if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
+    error = FromErrno(errno);
+  }
+  if (error == FileError::kNone) return File(file.Release(), IdentityOf(info), created);
+  Tell(why, error);
+  // A file this open made must not outlive the failure. Without its identity
+  // an empty regular file at the name (what O_EXCL just made) is taken for it.
+  struct stat now;
+  const auto entry = created ? EntryPath(*name) : std::nullopt;
+  if (entry && ::lstat(entry->c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
+      (::fstat(file.fd, &info) != 0 || IdentityOf(now) == IdentityOf(info))) {
+    ::unlink(entry->c_str());
+  }
+  return std::nullopt;
 }
 
 void File::Close() {
@@ -130,14 +232,11 @@ void File::Close() {
 
 std::optional<std::uint64_t> File::Size() const {
   struct stat info;
-  if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
+  if (::fstat(Descriptor(handle_), &info) != 0) {
+    Fail(FromErrno(errno));
+    return std::nullopt;
+  }
   return static_cast<std::uint64_t>(info.st_size);
-}
-
-std::optional<FileIdentity> File::Identity() const {
-  struct stat info;
-  if (::fstat(Descriptor(handle_), &info) != 0) return std::nullopt;
-  return IdentityOf(info);
 }
 
 std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {
@@ -150,23 +249,39 @@ std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uin
 
 bool File::Truncate() {
   const int fd = Descriptor(handle_);
-  return ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0;
+  return (::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0) || Fail(FromErrno(errno));
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
   const int fd = Descriptor(handle_);
   const off_t start = ::lseek(fd, 0, SEEK_CUR);
-  if (start < 0) return false;
+  if (start < 0) return Fail(FromErrno(errno));
   while (!bytes.empty()) {
     const ssize_t put = ::write(fd, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;  // a full disk gives ENOSPC or EFBIG here
+    if (put < 0) return Fail(FromErrno(errno));  // a full disk gives ENOSPC, a size limit EFBIG
+    if (put == 0) return Fail(FileError::kNoSpace);
     bytes = bytes.subspan(static_cast<std::size_t>(put));
   }
   PaceWriteBack(fd, start, ::lseek(fd, 0, SEEK_CUR) - start);
   return true;
 }
 
-bool File::Flush() { return ::fsync(Descriptor(handle_)) == 0; }
+bool File::Flush() { return ::fsync(Descriptor(handle_)) == 0 || Fail(FromErrno(errno)); }
+
+void File::RemoveWhileHeld(const std::u16string& path) {
+  const auto name = ToUtf8(path);
+  if (!name) return;
+  // unlink() goes by name, so the name is first resolved to the entry that
+  // holds the file and checked to be it: a link, or a file put there by
+  // someone else since, is left alone.
+  if (const auto entry = EntryPath(*name)) UnlinkIfSame(*entry, identity_);
+}
+
+bool FlushFolderEntry(const std::u16string& path) {
+  const auto name = ToUtf8(path);
+  const auto entry = name ? EntryPath(*name) : std::nullopt;
+  return entry && SyncFolderOf(*entry);
+}
 
 }  // namespace tessam

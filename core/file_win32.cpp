@@ -32,10 +32,44 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
                       (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
+FileError FromLastError() {
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_BAD_NETPATH: return FileError::kNotFound;
+    case ERROR_ACCESS_DENIED: return FileError::kAccessDenied;
+    case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION: return FileError::kHeld;
+    case ERROR_FILENAME_EXCED_RANGE: return FileError::kNameTooLong;
+    case ERROR_INVALID_NAME: case ERROR_BAD_PATHNAME: return FileError::kBadName;
+    case ERROR_WRITE_PROTECT: return FileError::kReadOnlyDevice;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return FileError::kNoSpace;
+    case ERROR_FILE_TOO_LARGE: return FileError::kTooLarge;
+    case ERROR_CRC: case ERROR_IO_DEVICE: case ERROR_NOT_READY: return FileError::kDeviceError;
+    default: return FileError::kOther;
+  }
+}
+
+void Tell(FileError* why, FileError error) {
+  if (why) *why = error;
+}
+
+// A failed open of a folder says "access denied"; the real cause is kinder.
+FileError OpenFailure(const std::u16string& path) {
+  const FileError error = FromLastError();
+  const DWORD attributes = GetFileAttributesW(Wide(path));
+  const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return folder ? FileError::kNotRegularFile : error;
+}
+
 // Share mode 0: while this handle lives, every other open of the file fails.
 HANDLE OpenExclusive(const std::u16string& path, DWORD access, DWORD disposition) {
-  if (path.empty()) return INVALID_HANDLE_VALUE;
   return CreateFileW(Wide(path), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Marks the file to go when its last handle closes, by the handle, so it is
+// the file that was written whatever its path names by now.
+bool DeleteOnClose(HANDLE handle) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
 // One ReadFile or WriteFile moves at most a DWORD's worth.
@@ -57,20 +91,53 @@ std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   return IdentityOfHandle(file.handle);
 }
 
-bool RemoveFile(const std::u16string& path) { return !path.empty() && DeleteFileW(Wide(path)); }
+bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data
 
-std::optional<File> File::OpenForReading(const std::u16string& path) {
+std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
+  if (path.empty()) {
+    Tell(why, FileError::kNotFound);
+    return std::nullopt;
+  }
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, as wanted.
-  const HANDLE handle = OpenExclusive(path, GENERIC_READ, OPEN_EXISTING);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  return File(reinterpret_cast<NativeHandle>(handle));
+  ScopedHandle file{OpenExclusive(path, GENERIC_READ, OPEN_EXISTING)};
+  if (file.handle == INVALID_HANDLE_VALUE) {
+    Tell(why, OpenFailure(path));
+    return std::nullopt;
+  }
+  const auto identity = IdentityOfHandle(file.handle);
+  if (GetFileType(file.handle) != FILE_TYPE_DISK || !identity) {
+    Tell(why, identity ? FileError::kNotRegularFile : FromLastError());
+    return std::nullopt;
+  }
+  return File(reinterpret_cast<NativeHandle>(std::exchange(file.handle, INVALID_HANDLE_VALUE)), *identity, false);
 }
 
-std::optional<File> File::OpenForWriting(const std::u16string& path) {
-  // OPEN_ALWAYS creates a missing file and keeps an existing one whole.
-  const HANDLE handle = OpenExclusive(path, GENERIC_WRITE, OPEN_ALWAYS);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  return File(reinterpret_cast<NativeHandle>(handle));
+std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
+  if (path.empty()) {
+    Tell(why, FileError::kNotFound);
+    return std::nullopt;
+  }
+  // OPEN_ALWAYS creates a missing file and keeps an existing one whole, and
+  // tells which it did. DELETE access lets a failure remove the file through
+  // this handle; where it is not granted, an existing file is only cut.
+  bool created = false;
+  ScopedHandle file{OpenExclusive(path, GENERIC_WRITE | DELETE, OPEN_ALWAYS)};
+  if (file.handle != INVALID_HANDLE_VALUE) {
+    created = GetLastError() != ERROR_ALREADY_EXISTS;
+  } else if (GetLastError() == ERROR_ACCESS_DENIED) {
+    file.handle = OpenExclusive(path, GENERIC_WRITE, OPEN_EXISTING);
+  }
+  if (file.handle == INVALID_HANDLE_VALUE) {
+    Tell(why, OpenFailure(path));
+    return std::nullopt;
+  }
+  const auto identity = IdentityOfHandle(file.handle);
+  if (GetFileType(file.handle) != FILE_TYPE_DISK || !identity) {
+    Tell(why, identity ? FileError::kNotRegularFile : FromLastError());
+    if (created) DeleteOnClose(file.handle);  // a file made by this open must not outlive the failure
+    return std::nullopt;
+  }
+  return File(reinterpret_cast<NativeHandle>(std::exchange(file.handle, INVALID_HANDLE_VALUE)), *identity, created);
 }
 
 void File::Close() {
@@ -79,11 +146,12 @@ void File::Close() {
 
 std::optional<std::uint64_t> File::Size() const {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(Native(handle_), &size)) return std::nullopt;
+  if (!GetFileSizeEx(Native(handle_), &size)) {
+    Fail(FromLastError());
+    return std::nullopt;
+  }
   return static_cast<std::uint64_t>(size.QuadPart);
 }
-
-std::optional<FileIdentity> File::Identity() const { return IdentityOfHandle(Native(handle_)); }
 
 std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {
   OVERLAPPED at{};
@@ -100,19 +168,25 @@ std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uin
 
 bool File::Truncate() {
   const LARGE_INTEGER start{};
-  return SetFilePointerEx(Native(handle_), start, nullptr, FILE_BEGIN) && SetEndOfFile(Native(handle_));
+  return (SetFilePointerEx(Native(handle_), start, nullptr, FILE_BEGIN) && SetEndOfFile(Native(handle_))) ||
+         Fail(FromLastError());
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
     DWORD put = 0;
     const DWORD wanted = static_cast<DWORD>(std::min(bytes.size(), kLargestTransfer));
-    if (!WriteFile(Native(handle_), bytes.data(), wanted, &put, nullptr) || put == 0) return false;
+    if (!WriteFile(Native(handle_), bytes.data(), wanted, &put, nullptr)) return Fail(FromLastError());
+    if (put == 0) return Fail(FileError::kNoSpace);
     bytes = bytes.subspan(put);
   }
   return true;
 }
 
-bool File::Flush() { return FlushFileBuffers(Native(handle_)) != 0; }
+bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastError()); }
+
+// The handle holds the file exclusively and is the file that was written, so
+// no check of the path is needed.
+void File::RemoveWhileHeld(const std::u16string&) { DeleteOnClose(Native(handle_)); }
 
 }  // namespace tessam

@@ -42,11 +42,12 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   // Seeded once per build, before any draw: two builds in the same second match.
   random_->Seed(static_cast<std::uint32_t>(clock_()));
   header_.Reset();
+  lastCause_ = FileError::kNone;
   if (request.projectPath.empty() || request.packagePath.empty()) return BuildFailure::kEmptyPath;
   if (!PathExists(request.projectPath)) return BuildFailure::kProjectMissing;
   // Held exclusively until the package is written, so nobody changes it under us
   // and the package cannot be opened onto it.
-  auto project = File::OpenForReading(request.projectPath);
+  auto project = File::OpenForReading(request.projectPath, &lastCause_);
   if (!project) return BuildFailure::kProjectNotOpenable;
 
   DrawSeedsAndFiller();
@@ -82,6 +83,7 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   PackageWriteOptions options;
   options.stop = stop;
   options.heldFile = projectIdentity;
+  options.cause = &lastCause_;
   if (progress_) {
     options.progress = [this](std::uint64_t written, std::uint64_t total) {
       progress_(BuildPhase::kWriting, written, total);

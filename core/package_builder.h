@@ -12,12 +12,11 @@
 
 #include "core/build_failure.h"
 #include "core/build_request.h"
+#include "core/file.h"
 #include "core/package_header.h"
 #include "core/random.h"
 
 namespace tessam {
-
-class File;
 
 enum class BuildPhase { kReading, kWriting };
 
@@ -48,6 +47,8 @@ class PackageBuilder {
   void SetProgressObserver(ProgressObserver observer) { progress_ = std::move(observer); }
 
   BuildFailure lastFailure() const { return lastFailure_; }
+  // The system's cause when the last failure was a file's (none otherwise).
+  FileError lastCause() const { return lastCause_; }
 
   const PackageHeader& header() const { return header_; }
   std::span<const std::uint8_t> payload() const;
@@ -67,6 +68,7 @@ class PackageBuilder {
   std::size_t payloadSize_ = 0;
   std::uint16_t reservedWord_ = 0;
   BuildFailure lastFailure_ = BuildFailure::kNone;
+  FileError lastCause_ = FileError::kNone;
 };
 
 }  // namespace tessam

@@ -11,8 +11,8 @@ namespace {
 void CopyBytes(std::uint8_t* out, const void* from, std::size_t size) { std::memcpy(out, from, size); }
 
 // Writes the header, then the payload chunk by chunk, looking at the stop request in between.
-BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload,
-                           const PackageWriteOptions& options) {
+BuildFailure WriteContents(OutputFile& file, std::span<const std::uint8_t> header,
+                           std::span<const std::uint8_t> payload, const PackageWriteOptions& options) {
   const auto write = [&](std::span<const std::uint8_t> bytes) {
     return options.writeChunk ? options.writeChunk(file, bytes) : file.Write(bytes);
   };
@@ -26,7 +26,7 @@ BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std
     if (options.progress) options.progress(total - payload.size(), total);
   }
   if (options.stop.stop_requested()) return BuildFailure::kStopped;
-  return file.Flush() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;
+  return file.Finish() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;
 }
 
 }  // namespace
@@ -65,23 +65,24 @@ BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reserved
   StoreBigEndian32(headerBytes.data() + layout::kHeaderChecksumOffset, header.headerChecksum);
 
   if (options.stop.stop_requested()) return BuildFailure::kStopped;
-  // Asked before opening so the reason is named even where the hold on the
-  // project file makes the open itself fail.
-  if (options.heldFile && IdentityOfPath(packagePath) == options.heldFile) return BuildFailure::kSameFile;
-
-  auto file = File::OpenForWriting(packagePath);
-  if (!file) return BuildFailure::kPackageNotOpenable;
-  // Asked again of the open file: the path may have changed in between.
-  const auto identity = file->Identity();
-  if (!identity) return BuildFailure::kPackageNotOpenable;
-  if (options.heldFile && *identity == *options.heldFile) return BuildFailure::kSameFile;
-
-  // From here on the old contents are gone, so a failure removes the file.
-  BuildFailure result = file->Truncate() ? WriteContents(*file, headerBytes, payload, options)
-                                         : BuildFailure::kPackageWriteError;
-  file->Close();
-  if (result != BuildFailure::kNone) RemoveFile(packagePath);
-  return result;
+  OutputFileOptions outputOptions;
+  if (options.heldFile) outputOptions.untouchable.push_back(*options.heldFile);
+  // An old package must not survive a failed build: it would look current.
+  outputOptions.removeReplacedFile = true;
+  FileError cause = FileError::kNone;
+  auto output = OutputFile::Open(packagePath, outputOptions, cause);
+  if (!output) {
+    if (options.cause) *options.cause = cause;
+    return cause == FileError::kSameFile ? BuildFailure::kSameFile : BuildFailure::kPackageNotOpenable;
+  }
+  const BuildFailure result = WriteContents(*output, headerBytes, payload, options);
+  if (result != BuildFailure::kNone) {
+    if (options.cause) *options.cause = output->lastError();
+    output->Discard();
+    return result;
+  }
+  output->Keep();
+  return BuildFailure::kNone;
 }
 
 int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,

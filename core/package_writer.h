@@ -11,6 +11,7 @@
 
 #include "core/build_failure.h"
 #include "core/file.h"
+#include "core/output_file.h"
 #include "core/package_header.h"
 #include "core/package_layout.h"
 
@@ -29,9 +30,11 @@ struct PackageWriteOptions {
   std::optional<FileIdentity> heldFile;
   // Told the payload bytes written so far after each chunk (on the writing thread).
   std::function<void(std::uint64_t written, std::uint64_t total)> progress;
-  // Writes one piece of the package to the open file; empty means File::Write.
+  // Writes one piece of the package to the open file; empty means OutputFile::Write.
   // Tests put a failing one here to prove a partial package is removed.
-  std::function<bool(File&, std::span<const std::uint8_t>)> writeChunk;
+  std::function<bool(OutputFile&, std::span<const std::uint8_t>)> writeChunk;
+  // Told the cause of a failure to open or write the package, if any.
+  FileError* cause = nullptr;
 };
 
 // The 64 header bytes as the file holds them: big-endian integers, single bytes
@@ -43,7 +46,9 @@ std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& 
 // even when the file cannot be opened). `payload` must be exactly the header's
 // payload length. The file is opened without truncation, held exclusively and
 // checked against `options.heldFile` before it is cut; once cut, any failure
-// removes it. On success the bytes have reached the device.
+// removes it through the open file (see OutputFile), so a failed build leaves
+// no package behind, not even the previous one. On success the bytes have
+// reached the device and the path still leads to them.
 int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
                  const std::u16string& packagePath, const PackageWriteOptions& options = {});
 

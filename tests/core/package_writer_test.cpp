@@ -84,7 +84,7 @@ TEST_F(PackageWriterTest, FailingWritePartWayRemovesThePartialPackage) {
   test::WriteFile(package, Bytes(10, 0x42));
   PackageWriteOptions options;
   int writes = 0;
-  options.writeChunk = [&](File& file, std::span<const std::uint8_t> bytes) {
+  options.writeChunk = [&](OutputFile& file, std::span<const std::uint8_t> bytes) {
     return ++writes < 3 && file.Write(bytes);  // header and one chunk, then the disk is full
   };
   EXPECT_EQ(WritePackageExplained(header, 0, payload, package.u16string(), options), BuildFailure::kPackageWriteError);
