@@ -71,9 +71,10 @@ BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reserved
   outputOptions.removeReplacedFile = true;
   FileError cause = FileError::kNone;
   auto output = OutputFile::Open(packagePath, outputOptions, cause);
+  if (!output && cause == FileError::kSameFile) return BuildFailure::kSameFile;
   if (!output) {
     if (options.cause) *options.cause = cause;
-    return cause == FileError::kSameFile ? BuildFailure::kSameFile : BuildFailure::kPackageNotOpenable;
+    return BuildFailure::kPackageNotOpenable;
   }
   const BuildFailure result = WriteContents(*output, headerBytes, payload, options);
   if (result != BuildFailure::kNone) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/build_failure.h"
+#include "core/file.h"
 #include "core/package_reader.h"
 #include "tests/cli/process.h"
 
@@ -184,7 +185,8 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
       {{"build", project, newPackage, "--password"}, ""},
       {{"inspect", Path("absent.ppw")}, "no such file"},
       {{"inspect", folder_}, "folder"},
-      {{"extract", package, Path("no such folder/image.bin")}, "cannot write"},
+      {{"extract", package, Path("no such folder/image.bin")}, "no such file or folder"},
+      {{"extract", package, Path("sub/../VANTU.PPW")}, "is the package itself"},
   };
   for (const char* wrong : {"", "1234567", "123456789", "\xF0\x9F\x98\x80" "abcdefg", "密码密码密码密"}) {
     cases.push_back({{"build", project, newPackage, "--password", wrong}, "exactly 8 characters"});
@@ -202,7 +204,8 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
   }
 }
 
-// Each failing build: exit 1, exactly one stderr line naming the reason, and
+// Each failing build: exit 1, exactly one stderr line naming the reason (and
+// the system's cause for a file that cannot be opened), and
 // the file at the package path (the project itself, for the same file) left as
 // it was. (Projects held open elsewhere are the builder suite's business.)
 TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
@@ -210,12 +213,13 @@ TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
   const std::string project = Write(Path("p.pmw"), MakeProject(1));
   Bytes truncated = MakeProject(2);
   truncated.pop_back();  // one byte less than its block count announces
-  const struct { std::string project, package; BuildFailure reason; } cases[] = {
+  const struct { std::string project, package; BuildFailure reason; FileError cause = FileError::kNone; } cases[] = {
       {"", package, BuildFailure::kEmptyPath},
       {Path("absent.pmw"), package, BuildFailure::kProjectMissing},
       {Write(Path("truncated.pmw"), truncated), package, BuildFailure::kProjectTooShort},
-      {folder_, package, BuildFailure::kProjectNotOpenable},
-      {project, Path("absent/VANTU.PPW"), BuildFailure::kPackageNotOpenable},
+      {folder_, package, BuildFailure::kProjectNotOpenable, FileError::kNotRegularFile},
+      {project, Path("absent/VANTU.PPW"), BuildFailure::kPackageNotOpenable, FileError::kNotFound},
+      {project, Path("sub"), BuildFailure::kPackageNotOpenable, FileError::kNotRegularFile},
       {project, Path("sub/../p.pmw"), BuildFailure::kSameFile},
   };
   for (const auto& c : cases) {
@@ -223,7 +227,8 @@ TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
     const Bytes before = Read(c.package);
     const Output result = Run({"build", c.project, c.package});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, std::string("ppwtool: build failed: ") + Describe(c.reason) + "\n");
+    const std::string cause = c.cause == FileError::kNone ? "" : std::string(": ") + Describe(c.cause);
+    EXPECT_EQ(result.err, std::string("ppwtool: build failed: ") + Describe(c.reason) + cause + "\n");
     EXPECT_EQ(Read(c.package), before);
   }
   EXPECT_EQ(Run({"build", project, package}).exitCode, 0);

@@ -6,6 +6,7 @@
 #include "core/package_builder.h"
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
+#include "tools/ppwtool/interrupts.h"
 #include "tools/ppwtool/utf.h"
 
 namespace ppwtool {
@@ -49,9 +50,12 @@ int RunBuild(const BuildArguments& arguments) {
     if (!request.password) return kExitUsage;
   }
 
+  const InterruptsStop interrupts;
   tessam::PackageBuilder builder;
-  if (builder.Build(request) != 1) {
-    std::cerr << "ppwtool: build failed: " << tessam::Describe(builder.lastFailure()) << "\n";
+  if (builder.Build(request, interrupts.token()) != 1) {
+    std::cerr << "ppwtool: build failed: " << tessam::Describe(builder.lastFailure());
+    if (builder.lastCause() != tessam::FileError::kNone) std::cerr << ": " << tessam::Describe(builder.lastCause());
+    std::cerr << "\n";
     return kExitFailed;
   }
   const std::uint64_t written = tessam::layout::kHeaderSize + std::uint64_t{builder.header().payloadLength};

@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "tools/ppwtool/commands.h"
@@ -61,9 +64,7 @@ bool IsHelpOrVersion(const CLI::ParseError& error) {
          dynamic_cast<const CLI::CallForVersion*>(&error) != nullptr;
 }
 
-}  // namespace
-
-int RunPpwtool(const std::vector<std::string>& arguments) {
+int Dispatch(const std::vector<std::string>& arguments) {
   CLI::App app("Builds, checks and unpacks Tessam download packages (VANTU.PPW).", "ppwtool");
   app.set_version_flag("--version", PPWTOOL_VERSION, "Print the version and exit");
   app.require_subcommand(1);
@@ -101,5 +102,21 @@ int RunPpwtool(const std::vector<std::string>& arguments) {
   if (extractCommand->parsed()) return RunExtract(extract);
   return kExitUsage;  // unreachable: exactly one subcommand is required
 }
+
+// Output that never arrived is a failure, as for cat: a report piped into a
+// full disk must not pass for a report written.
+int CheckStandardOutput(int status) {
+  errno = 0;
+  std::cout.flush();
+  if (std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int error = errno;
+  std::cerr << "ppwtool: cannot write to standard output" << (error ? ": " : "")
+            << (error ? std::strerror(error) : "") << "\n";
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunPpwtool(const std::vector<std::string>& arguments) { return CheckStandardOutput(Dispatch(arguments)); }
 
 }  // namespace ppwtool

@@ -1,0 +1,96 @@
+// Preloaded into ppwtool by the POSIX CLI tests: makes one kind of file call
+// fail, so that every failure path can be shown to leave no output file and
+// the input untouched. TESSAM_FAULT="call:n" lets the first n calls of `call`
+// on descriptors above 2 (not the standard streams) pass and fails the rest;
+// "call:n:marker" instead stalls call n + 1 until the test removes the marker
+// file it creates, so a signal can be sent at a known point.
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Fault {
+  std::string call, marker;
+  long passes = -1;  // -1: no fault
+};
+
+const Fault& Wanted() {
+  static const Fault fault = [] {
+    Fault f;
+    const char* spec = std::getenv("TESSAM_FAULT");
+    if (!spec || std::strcmp(program_invocation_short_name, "ppwtool") != 0) return f;
+    const std::string text(spec);
+    const auto colon = text.find(':'), second = text.find(':', colon + 1);
+    f.call = text.substr(0, colon);
+    f.passes = std::strtol(text.c_str() + colon + 1, nullptr, 10);
+    if (second != std::string::npos) f.marker = text.substr(second + 1);
+    return f;
+  }();
+  return fault;
+}
+
+// True when this call is to fail (errno set); a stalled call returns false.
+bool Hit(const char* call, int fd) {
+  static std::atomic<long> calls{0};
+  const Fault& fault = Wanted();
+  if (fd <= 2 || fault.passes < 0 || fault.call != call || calls++ < fault.passes) return false;
+  if (fault.marker.empty()) {
+    errno = std::strcmp(call, "write") == 0 ? ENOSPC : std::strcmp(call, "flock") == 0 ? EWOULDBLOCK : EIO;
+    return true;
+  }
+  if (calls == fault.passes + 1) {
+    ::close(::open(fault.marker.c_str(), O_WRONLY | O_CREAT, 0600));
+    const timespec pause{0, 1000000};
+    for (int i = 0; i < 60000 && ::access(fault.marker.c_str(), F_OK) == 0; ++i) ::nanosleep(&pause, nullptr);
+  }
+  return false;
+}
+
+template <typename Function>
+Function Next(const char* name) {
+  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" {
+
+ssize_t write(int fd, const void* data, size_t size) {
+  static const auto next = Next<ssize_t (*)(int, const void*, size_t)>("write");
+  return Hit("write", fd) ? -1 : next(fd, data, size);
+}
+ssize_t read(int fd, void* data, size_t size) {
+  static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
+  return Hit("read", fd) ? -1 : next(fd, data, size);
+}
+ssize_t pread(int fd, void* data, size_t size, off_t offset) {
+  static const auto next = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+  return Hit("read", fd) ? -1 : next(fd, data, size, offset);
+}
+int fsync(int fd) {
+  static const auto next = Next<int (*)(int)>("fsync");
+  return Hit("fsync", fd) ? -1 : next(fd);
+}
+int ftruncate(int fd, off_t length) {
+  static const auto next = Next<int (*)(int, off_t)>("ftruncate");
+  return Hit("ftruncate", fd) ? -1 : next(fd, length);
+}
+int fstat(int fd, struct stat* info) {
+  static const auto next = Next<int (*)(int, struct stat*)>("fstat");
+  return Hit("fstat", fd) ? -1 : next(fd, info);
+}
+int flock(int fd, int operation) {
+  static const auto next = Next<int (*)(int, int)>("flock");
+  return Hit("flock", fd) ? -1 : next(fd, operation);
+}
+
+}  // extern "C"

@@ -1,0 +1,164 @@
+// ppwtool under failing file calls, hostile image paths and signals (POSIX:
+// the faults come from fault_shim.cpp, preloaded). Every case: the exit
+// status, a message naming the cause, no output file left, the input as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "core/package_reader.h"
+#include "tests/cli/process.h"
+
+extern char** environ;
+
+namespace tessam::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Read(const fs::path& path) { return ReadWholeFile(path).value_or(Bytes{}); }
+void Write(const fs::path& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+}
+std::string Text(const fs::path& path) {
+  const Bytes bytes = Read(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+Bytes MakeProject(std::uint16_t blocks) {
+  Bytes project(256 + blocks * std::size_t{2000} + 92, 0x5A);
+  project[256] = static_cast<std::uint8_t>(blocks);
+  project[257] = static_cast<std::uint8_t>(blocks >> 8);
+  return project;
+}
+
+class PpwtoolFaults : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(dir); }
+  void TearDown() override { fs::remove_all(dir); }
+  // Runs ppwtool with `fault` (see fault_shim.cpp) preloaded; its exit status.
+  int Run(const std::vector<std::string>& arguments, const std::string& fault = "") {
+    const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+    setenv("LD_PRELOAD", FAULT_SHIM_PATH, 1);
+    setenv("TESSAM_FAULT", fault.c_str(), 1);
+    setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);  // the shim comes first
+    const int status = RunProcess(PPWTOOL_PATH, arguments, dir / "out", dir / "err");
+    unsetenv("LD_PRELOAD");
+    unsetenv("TESSAM_FAULT");
+    setenv("ASAN_OPTIONS", asan.c_str(), 1);
+    return status;
+  }
+
+  const fs::path dir = fs::temp_directory_path() / ("tessam-faults-" + std::to_string(std::random_device{}()));
+  const fs::path project = dir / "p.pmw", package = dir / "VANTU.PPW", target = dir / "target.ppw";
+};
+
+// A build cut short anywhere leaves no package: through a link (to an old
+// package) the target goes and the link stays; a file it made is removed.
+TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
+  const struct { const char* fault; bool throughLink; const char* message; } cases[] = {
+      {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header, the second chunk
+      {"fsync:0", true, "input/output"}, {"ftruncate:0", true, "cannot be opened"},
+      {"read:0", false, "could not be read"}, {"fstat:2", false, "cannot be opened"},
+      {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
+  };
+  const Bytes source = MakeProject(2100);  // a package of two write chunks
+  Write(project, source);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    fs::remove(package);
+    if (c.throughLink) {
+      Write(target, Bytes(10, 1));
+      fs::create_symlink(target.filename(), package);
+    }
+    rlimit saved{}, limit{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    limit = {*c.fault ? saved.rlim_cur : 1u << 20, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(Run({"build", project, package}, c.fault), 1);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_NE(Text(dir / "err").find(c.message), std::string::npos) << Text(dir / "err");
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_EQ(fs::is_symlink(package), c.throughLink);
+    EXPECT_EQ(Read(project), source);
+  }
+}
+
+// extract writes nothing but a regular file that is not its package, and
+// removes only what it created itself.
+TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
+  Write(project, MakeProject(3));
+  ASSERT_EQ(Run({"build", project, package}), 0);
+  const Bytes sound = Read(package);
+  fs::create_directory(dir / "empty");
+  fs::create_symlink(package.filename(), dir / "link");
+  fs::create_hard_link(package, dir / "hard");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const struct { fs::path image; const char* fault; const char* message; fs::file_type kept; } cases[] = {
+      {dir / "new.bin", "write:0", "no space left", fs::file_type::not_found},
+      {dir / "new.bin", "fsync:0", "input/output", fs::file_type::not_found},
+      {dir / "new.bin", "flock:0", "held open", fs::file_type::not_found},
+      {package, "", "is the package itself", fs::file_type::regular},
+      {dir / "link", "", "is the package itself", fs::file_type::symlink},
+      {dir / "hard", "", "is the package itself", fs::file_type::regular},
+      {dir / "empty", "", "not a regular file", fs::file_type::directory},
+      {dir / "fifo", "", "not a regular file", fs::file_type::fifo},  // at once, not waiting for a reader
+      {"/dev/null", "", "not a regular file", fs::file_type::character},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.image);
+    EXPECT_EQ(Run({"extract", package, c.image}, c.fault), 2);
+    EXPECT_NE(Text(dir / "err").find(c.message), std::string::npos) << Text(dir / "err");
+    EXPECT_EQ(fs::symlink_status(c.image).type(), c.kept);
+    EXPECT_EQ(Read(package), sound);
+  }
+  // A report that cannot be written is a failure too.
+  EXPECT_EQ(RunProcess(PPWTOOL_PATH, {"inspect", "--json", package}, "/dev/full", dir / "err"), 2);
+  EXPECT_NE(Text(dir / "err").find("standard output"), std::string::npos);
+}
+
+// Ctrl+C while the largest package is being written: exit 1, a message, no package.
+TEST_F(PpwtoolFaults, InterruptedBuildLeavesNoPackage) {
+  Write(project, MakeProject(65535));
+  const fs::path marker = dir / "writing";
+  setenv("LD_PRELOAD", FAULT_SHIM_PATH, 1);
+  setenv("TESSAM_FAULT", ("write:1:" + marker.string()).c_str(), 1);  // stalls in the first payload chunk
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 2, (dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const std::string program = PPWTOOL_PATH;
+  std::vector<std::string> words = {program, "build", project, package};
+  std::vector<char*> argv;
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, program.c_str(), &files, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  unsetenv("LD_PRELOAD");
+  unsetenv("TESSAM_FAULT");
+  ASSERT_EQ(spawned, 0);
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!fs::exists(marker) && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  ASSERT_TRUE(fs::exists(marker));
+  kill(child, SIGINT);
+  fs::remove(marker);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_NE(Text(dir / "err").find("stopped"), std::string::npos) << Text(dir / "err");
+  EXPECT_FALSE(fs::exists(package));
+}
+
+}  // namespace
+}  // namespace tessam::test
