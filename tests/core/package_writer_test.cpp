@@ -5,6 +5,7 @@
 
 #include "core/crc16.h"
 #include "core/file.h"
+#include "core/output_file.h"
 #include "core/package_writer.h"
 #include "tests/core/test_support.h"
 
@@ -40,6 +41,30 @@ TEST(FileLayer, HoldsExclusivelyAndCutsOnlyWhenAsked) {
   EXPECT_TRUE(writer->Truncate() && writer->Write(Bytes{9, 8}) && writer->Flush());
   writer->Close();
   EXPECT_EQ(test::ReadFile(path), (Bytes{9, 8}));
+}
+
+// Discard removes what this run created, and what it replaced only when asked;
+// a file the path must not lead to is refused before anything is cut.
+TEST(OutputFile, DiscardRemovesOnlyWhatItMayAndRefusesUntouchableFiles) {
+  const test::TempDir dir;
+  const auto path = dir / "out.bin";
+  const struct { bool existed, removeReplaced, gone; } cases[] = {
+      {false, false, true}, {true, false, false}, {true, true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.existed << c.removeReplaced);
+    if (c.existed) test::WriteFile(path, {1, 2, 3});
+    FileError why;
+    auto output = OutputFile::Open(path.u16string(), {{}, c.removeReplaced}, why);
+    ASSERT_TRUE(output && output->Write(Bytes{7}));
+    output->Discard();
+    EXPECT_EQ(fs::exists(path), !c.gone);
+    EXPECT_EQ(c.gone ? Bytes{} : test::ReadFile(path), Bytes{});  // cut, not restored
+  }
+  test::WriteFile(path, {1, 2, 3});
+  FileError why;
+  EXPECT_FALSE(OutputFile::Open(path.u16string(), {{*IdentityOfPath(path.u16string())}, true}, why));
+  EXPECT_EQ(why, FileError::kSameFile);
+  EXPECT_EQ(test::ReadFile(path), (Bytes{1, 2, 3}));
 }
 
 class PackageWriterTest : public testing::Test {
@@ -90,6 +115,41 @@ TEST_F(PackageWriterTest, FailingWritePartWayRemovesThePartialPackage) {
   EXPECT_EQ(WritePackageExplained(header, 0, payload, package.u16string(), options), BuildFailure::kPackageWriteError);
   EXPECT_EQ(writes, 3);
   EXPECT_FALSE(fs::exists(package));
+}
+
+// While a write runs, its file is moved away: another build's package put at
+// the path survives the failure, and a package whose folder moved is not
+// reported written. (Windows refuses to move a held file, so nothing to stage.)
+TEST_F(PackageWriterTest, ThePathIsJudgedByTheFileThatWasWritten) {
+  Fill(2 * kPackageWriteChunk);
+  const auto moved = dir / "moved";
+  const struct { bool failWrite; bool otherAtPath; } cases[] = {{true, true}, {false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failWrite);
+    fs::remove_all(moved);
+    fs::create_directories(moved);
+    PackageWriteOptions options;
+    bool staged = true;
+    options.writeChunk = [&](OutputFile& file, std::span<const std::uint8_t> bytes) {
+      if (bytes.size() == 64) {
+        std::error_code error;
+        fs::rename(package, moved / "VANTU.PPW", error);
+        staged = !error;
+        if (c.otherAtPath) test::WriteFile(package, {4, 5, 6});
+        return file.Write(bytes);
+      }
+      return !c.failWrite && file.Write(bytes);
+    };
+    FileError cause = FileError::kNone;
+    options.cause = &cause;
+    const BuildFailure result = WritePackageExplained(header, 0, payload, package.u16string(), options);
+    if (!staged) GTEST_SKIP() << "a held file cannot be moved here";
+    EXPECT_EQ(result, BuildFailure::kPackageWriteError);
+    EXPECT_EQ(cause, c.failWrite ? FileError::kNone : FileError::kVanished);  // a failing seam names no cause
+    EXPECT_EQ(fs::exists(package), c.otherAtPath);
+    EXPECT_EQ(c.otherAtPath ? test::ReadFile(package) : Bytes({4, 5, 6}), (Bytes{4, 5, 6}));
+    EXPECT_EQ(fs::file_size(moved / "VANTU.PPW"), 0u);  // cut through the open file
+  }
 }
 
 }  // namespace
