@@ -135,7 +135,7 @@ TEST_F(PackageWriterTest, ThePathIsJudgedByTheFileThatWasWritten) {
         std::error_code error;
         fs::rename(package, moved / "VANTU.PPW", error);
         staged = !error;
-        if (c.otherAtPath) test::WriteFile(package, {4, 5, 6});
+        if (staged && c.otherAtPath) test::WriteFile(package, {4, 5, 6});
         return file.Write(bytes);
       }
       return !c.failWrite && file.Write(bytes);
