@@ -2,11 +2,11 @@
 // fail, so that every failure path can be shown to leave no output file and
 // the input untouched. TESSAM_FAULT="call:n" lets the first n calls of `call`
 // on descriptors above 2 (not the standard streams) pass and fails the rest;
-// "call:n:marker" instead stalls call n + 1 until the test removes the marker
-// file it creates, so a signal can be sent at a known point.
+// "call:n:interrupt" instead sends the process SIGINT at call n + 1 and lets
+// that call through once the signal has been taken.
 #include <dlfcn.h>
 #include <errno.h>
-#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,8 +19,9 @@
 namespace {
 
 struct Fault {
-  std::string call, marker;
+  std::string call;
   long passes = -1;  // -1: no fault
+  bool interrupt = false;
 };
 
 const Fault& Wanted() {
@@ -32,7 +33,7 @@ const Fault& Wanted() {
     const auto colon = text.find(':'), second = text.find(':', colon + 1);
     f.call = text.substr(0, colon);
     f.passes = std::strtol(text.c_str() + colon + 1, nullptr, 10);
-    if (second != std::string::npos) f.marker = text.substr(second + 1);
+    f.interrupt = second != std::string::npos;
     return f;
   }();
   return fault;
@@ -43,14 +44,18 @@ bool Hit(const char* call, int fd) {
   static std::atomic<long> calls{0};
   const Fault& fault = Wanted();
   if (fd <= 2 || fault.passes < 0 || fault.call != call || calls++ < fault.passes) return false;
-  if (fault.marker.empty()) {
+  if (!fault.interrupt) {
     errno = std::strcmp(call, "write") == 0 ? ENOSPC : std::strcmp(call, "flock") == 0 ? EWOULDBLOCK : EIO;
     return true;
   }
   if (calls == fault.passes + 1) {
-    ::close(::open(fault.marker.c_str(), O_WRONLY | O_CREAT, 0600));
+    ::kill(::getpid(), SIGINT);
+    // Pending until the program's signal thread takes it (a minute at most).
+    sigset_t pending;
     const timespec pause{0, 1000000};
-    for (int i = 0; i < 60000 && ::access(fault.marker.c_str(), F_OK) == 0; ++i) ::nanosleep(&pause, nullptr);
+    for (int i = 0; i < 60000 && ::sigpending(&pending) == 0 && sigismember(&pending, SIGINT); ++i) {
+      ::nanosleep(&pause, nullptr);
+    }
   }
   return false;
 }
