@@ -49,7 +49,9 @@ struct Output {
 class Ppwtool : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = testing::TempDir() + "tessam-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+    // A random part too: several checkouts may run this suite at once.
+    folder_ = testing::TempDir() + "tessam-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name() +
+              "-" + std::to_string(std::random_device{}());
     fs::remove_all(FromUtf8(folder_));
     fs::create_directories(FromUtf8(folder_ + "/sub"));
   }

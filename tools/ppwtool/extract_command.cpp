@@ -51,7 +51,7 @@ int WriteImage(const std::string& imageName, std::span<const std::uint8_t> image
     return kExitOk;
   }
   if (stopped) {
-    std::cerr << "ppwtool: stopped; no image was left at " << imageName << "\n";
+    std::cerr << "ppwtool: stopped; " << imageName << " was not written\n";
     return kExitFailed;
   }
   std::cerr << "ppwtool: cannot write " << imageName << ": "
