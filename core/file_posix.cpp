@@ -9,40 +9,10 @@
 #include <utility>
 
 #include "core/file.h"
+#include "core/utf.h"
 
 namespace tessam {
 namespace {
-
-// UTF-16 to UTF-8; none for an unpaired surrogate, which no UTF-8 name can hold.
-std::optional<std::string> ToUtf8(const std::u16string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      return std::nullopt;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
@@ -63,7 +33,7 @@ struct ScopedDescriptor {
 // O_NONBLOCK keeps a FIFO or device at the path from stalling the open; it
 // changes nothing for the regular files that are all this accepts.
 int OpenExclusive(const std::u16string& path, int flags) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   if (!name || name->empty()) return -1;
   ScopedDescriptor file{-1};
   do {
@@ -94,20 +64,20 @@ void PaceWriteBack([[maybe_unused]] int fd, [[maybe_unused]] off_t start, [[mayb
 }  // namespace
 
 bool PathExists(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   struct stat info;
   return name && !name->empty() && ::stat(name->c_str(), &info) == 0;
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   struct stat info;
   if (!name || name->empty() || ::stat(name->c_str(), &info) != 0) return std::nullopt;
   return IdentityOf(info);
 }
 
 bool RemoveFile(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   return name && ::unlink(name->c_str()) == 0;
 }
 

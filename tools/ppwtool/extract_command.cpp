@@ -1,5 +1,6 @@
 // ppwtool extract PACKAGE IMAGE [--force]
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <system_error>
 
@@ -15,13 +16,18 @@ namespace ppwtool {
 namespace {
 
 // Writes the whole image or nothing: a failed write leaves no partial file.
-bool WriteImage(const std::filesystem::path& path, const std::vector<std::uint8_t>& image) {
+// `produce` hands the image to the sink it is given, chunk by chunk, and says
+// whether all of it was handed over.
+bool WriteImage(const std::filesystem::path& path, const std::function<bool(const tessam::ImageSink&)>& produce) {
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {
-      out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+      const bool produced = produce([&out](std::uint64_t, std::span<const std::uint8_t> chunk) {
+        out.write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(chunk.size()));
+        return static_cast<bool>(out);
+      });
       out.close();
-      if (out) return true;
+      if (produced && out) return true;
     }
   }
   std::error_code ignored;
@@ -32,28 +38,45 @@ bool WriteImage(const std::filesystem::path& path, const std::vector<std::uint8_
 }  // namespace
 
 int RunExtract(const ExtractArguments& arguments) {
-  const auto bytes = ReadPackageOrComplain(arguments.package);
-  if (!bytes) return kExitUsage;
-  const tessam::PackageReport report = tessam::InspectPackage(*bytes);
-  for (tessam::PackageProblem problem : report.problems) {
-    std::cerr << "ppwtool: " << arguments.package << ": " << DescribeProblem(report, problem) << "\n";
+  auto file = OpenInputOrComplain("package", arguments.package);
+  if (!file) return kExitUsage;
+  const auto source = SourceOrComplain(arguments.package, *file);
+  if (!source) return kExitUsage;
+  const auto report = InspectOrComplain(arguments.package, *source);
+  if (!report) return kExitUsage;
+  for (tessam::PackageProblem problem : report->problems) {
+    std::cerr << "ppwtool: " << arguments.package << ": " << DescribeProblem(*report, problem) << "\n";
   }
-  if (!report.hasHeader) {
+  if (!report->hasHeader) {
     std::cerr << "ppwtool: " << arguments.package << " holds no package header; nothing to extract\n";
     return kExitFailed;
   }
-  if (!report.sound() && !arguments.force) {
+  if (!report->sound() && !arguments.force) {
     std::cerr << "ppwtool: " << arguments.package << " is damaged; not extracting (--force extracts anyway)\n";
     return kExitFailed;
   }
 
-  const std::vector<std::uint8_t> image = tessam::UnscrambleImage(*bytes, report);
-  if (!WriteImage(PathFromUtf8(arguments.image), image)) {
+  // The package is read a second time, unscrambled chunk by chunk on its way
+  // to the image; a read error there is the package's fault, not the image's.
+  bool readFailed = false;
+  const bool written = WriteImage(PathFromUtf8(arguments.image), [&](const tessam::ImageSink& write) {
+    bool writing = true;
+    const bool streamed = tessam::StreamImage(*source, *report, [&](std::uint64_t offset, auto chunk) {
+      return writing = write(offset, chunk);
+    });
+    readFailed = !streamed && writing;
+    return streamed;
+  });
+  if (readFailed) {
+    ComplainReadError(arguments.package);
+    return kExitUsage;
+  }
+  if (!written) {
     std::cerr << "ppwtool: cannot write " << arguments.image << "\n";
     return kExitUsage;
   }
-  std::cout << "wrote " << arguments.image << " (" << image.size() << " bytes, key "
-            << unsigned{report.scrambleKey} << ")\n";
+  std::cout << "wrote " << arguments.image << " (" << report->payloadBytesPresent << " bytes, key "
+            << unsigned{report->scrambleKey} << ")\n";
   return kExitOk;
 }
 
