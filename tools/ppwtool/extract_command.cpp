@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/package_reader.h"
+#include "tools/ppwtool/arguments.h"
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/package_summary.h"
@@ -38,6 +39,7 @@ bool WriteImage(const std::filesystem::path& path, const std::function<bool(cons
 }  // namespace
 
 int RunExtract(const ExtractArguments& arguments) {
+  if (!ParsePath("image", arguments.image)) return kExitUsage;
   auto file = OpenInputOrComplain("package", arguments.package);
   if (!file) return kExitUsage;
   const auto source = SourceOrComplain(arguments.package, *file);
