@@ -27,7 +27,7 @@ std::optional<ImageComparison> CompareImage(const PackageSource& package, const 
   };
   result.imageLength = report.payloadBytesPresent;
   std::vector<std::uint8_t> expected;  // the project's bytes beside each image chunk
-  const bool read = StreamImage(package, report, [&](std::uint64_t offset, std::span<const std::uint8_t> image) {
+  auto compare = [&](std::uint64_t offset, std::span<const std::uint8_t> image) {
     const std::uint64_t present =
         offset < projectImage ? std::min<std::uint64_t>(image.size(), projectImage - offset) : 0;
     expected.resize(static_cast<std::size_t>(present));
@@ -55,8 +55,8 @@ std::optional<ImageComparison> CompareImage(const PackageSource& package, const 
       }
     }
     return true;
-  });
-  if (!read) return std::nullopt;
+  };
+  if (!StreamImage(package, report, compare)) return std::nullopt;
   return result;
 }
 

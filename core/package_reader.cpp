@@ -68,9 +68,11 @@ bool ReadExactly(const PackageSource& source, std::uint64_t offset, std::span<st
 }
 
 PackageSource SourceOf(std::span<const std::uint8_t> bytes) {
-  return {bytes.size(), [bytes](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
+  return {bytes.size(),
+          [bytes](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
             if (offset >= bytes.size()) return 0;
-            const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), bytes.size() - offset));
+            const auto count =
+                static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), bytes.size() - offset));
             std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), count, into.begin());
             return count;
           }};

@@ -257,7 +257,12 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   shorter.pop_back();
   damaged[64 + 50] ^= 1;
   Write(Path("damaged.ppw"), damaged);
-  const struct { std::string package, project; std::vector<std::string> extra; int exit; std::vector<std::string> shown; } cases[] = {
+  const struct {
+    std::string package, project;
+    std::vector<std::string> extra;
+    int exit;
+    std::vector<std::string> shown;
+  } cases[] = {
       {"plain.ppw", original, {}, 0, {"password          not planted", "differing bytes   0", "same program"}},
       {"locked.ppw", original, {}, 0, {"password          planted", "differing bytes   0"}},
       {"locked.ppw", original, {"--password", "abcdefgh"}, 0, {"matches --password"}},
@@ -297,7 +302,8 @@ TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
   const bool posix = fs::path::preferred_separator == '/';  // quote and backslash are name characters there
   const std::string name = Write(Path(posix ? "引\"号\\ \t.ppw" : "引号 .ppw"), package);
   for (const bool verify : {false, true}) {
-    const Output result = verify ? Run({"verify", "--json", name, Path("project.pmw")}) : Run({"inspect", "--json", name});
+    const Output result =
+        verify ? Run({"verify", "--json", name, Path("project.pmw")}) : Run({"inspect", "--json", name});
     EXPECT_EQ(result.exitCode, 1);
     const auto json = nlohmann::json::parse(result.out);
     EXPECT_EQ(json[verify ? "package" : "file"], name);

@@ -19,7 +19,8 @@ namespace {
 // Writes the whole image or nothing: a failed write leaves no partial file.
 // `produce` hands the image to the sink it is given, chunk by chunk, and says
 // whether all of it was handed over.
-bool WriteImage(const std::filesystem::path& path, const std::function<bool(const tessam::ImageSink&)>& produce) {
+bool WriteImage(const std::filesystem::path& path,
+                const std::function<bool(const tessam::ImageSink&)>& produce) {
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {

@@ -30,7 +30,8 @@ std::string Verdict(const PackageReport& report, const ImageComparison* comparis
   return comparison->same() ? "same program" : "different program";
 }
 
-void PrintText(const VerifyArguments& arguments, const PackageReport& report, const ImageComparison* comparison) {
+void PrintText(const VerifyArguments& arguments, const PackageReport& report,
+               const ImageComparison* comparison) {
   auto row = [](const char* label, const std::string& value) {
     std::cout << label << std::string(18 - std::string(label).size(), ' ') << value << '\n';
   };
@@ -39,13 +40,15 @@ void PrintText(const VerifyArguments& arguments, const PackageReport& report, co
   if (comparison) {
     const std::uint32_t blocks = report.header.programLength / tessam::project::kBytesPerBlock;
     row("image length", std::to_string(comparison->imageLength) + " bytes");
-    row("project length",
-        std::to_string(comparison->projectLength) + " bytes" +
-            (comparison->projectTooShort() ? " (too short for the image, which ends at " +
-                                                 std::to_string(tessam::project::kImageOffset + comparison->imageLength) + ")"
-                                           : ""));
+    std::string projectLength = std::to_string(comparison->projectLength) + " bytes";
+    if (comparison->projectTooShort()) {
+      const std::uint64_t imageEnd = tessam::project::kImageOffset + comparison->imageLength;
+      projectLength += " (too short for the image, which ends at " + std::to_string(imageEnd) + ")";
+    }
+    const auto& projectBlocks = comparison->projectBlockCount;
+    row("project length", projectLength);
     row("block count", "package " + std::to_string(blocks) + ", project " +
-                           (comparison->projectBlockCount ? std::to_string(*comparison->projectBlockCount) : "none"));
+                           (projectBlocks ? std::to_string(*projectBlocks) : "none"));
     row("password", PasswordText(*comparison, arguments.password.has_value()));
     row("differing bytes", std::to_string(comparison->differingBytes));
     if (comparison->firstDifference) {
@@ -102,7 +105,8 @@ int RunVerify(const VerifyArguments& arguments) {
   if (report->sound()) {
     comparison = tessam::CompareImage(*package, *report, *project, password);
     if (!comparison) {
-      std::cerr << "ppwtool: cannot read " << arguments.package << " or " << arguments.project << ": read error\n";
+      std::cerr << "ppwtool: cannot read " << arguments.package << " or " << arguments.project
+                << ": read error\n";
       return kExitUsage;
     }
   }
