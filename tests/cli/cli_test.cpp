@@ -175,10 +175,13 @@ TEST_F(Ppwtool, InspectAndExtractReportDamage) {
   EXPECT_EQ(Run({"extract", package, image, "--force"}).exitCode, 1);
 
   // Read in chunks, never whole: a sparse file of 1 TiB is judged, not loaded.
-  fs::resize_file(FromUtf8(package), std::uint64_t{1} << 40);
+  std::uint64_t length = std::uint64_t{1} << 40;
+  std::error_code tooLarge;
+  fs::resize_file(FromUtf8(package), length, tooLarge);
+  if (tooLarge) fs::resize_file(FromUtf8(package), length = kLargestPackage + 1);  // Wine caps file sizes
   const Output huge = Run({"inspect", package});
   EXPECT_EQ(huge.exitCode, 1);
-  EXPECT_TRUE(Contains(huge.out, "file-too-long: file is 1099511627776 bytes")) << huge.out << huge.err;
+  EXPECT_TRUE(Contains(huge.out, "file-too-long: file is " + std::to_string(length) + " bytes")) << huge.out;
 }
 
 // Misuse, unreadable packages and unwritable images: exit 2, a message, no package written.
