@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <system_error>
 
 #include "core/byte_order.h"
 #include "core/crc16.h"
@@ -215,30 +213,6 @@ std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
     return true;
   });
   return image;
-}
-
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-
-  // Read to the end rather than trusting the size taken beforehand (the file
-  // may change while we read); the size only saves reallocations.
-  std::vector<std::uint8_t> bytes;
-  if (const auto expected = std::filesystem::file_size(path, error); !error) {
-    bytes.reserve(static_cast<std::size_t>(expected));
-  }
-  std::vector<char> chunk(std::size_t{1} << 20);
-  for (;;) {
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    if (in.bad()) return std::nullopt;
-    if (in.eof()) break;
-    if (!in) return std::nullopt;
-  }
-  return bytes;
 }
 
 }  // namespace tessam

@@ -6,7 +6,6 @@
 // few megabytes of memory.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <span>
@@ -99,9 +98,5 @@ using ImageSink = std::function<bool(std::uint64_t offset, std::span<const std::
 bool StreamImage(const PackageSource& source, const PackageReport& report, const ImageSink& sink);
 std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
                                           const PackageReport& report);
-
-// The whole file, or nothing when it cannot be opened or read to its end
-// (missing, a folder, an I/O error).
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path);
 
 }  // namespace tessam

@@ -2,10 +2,11 @@
 // status, stdout and stderr. Each kind of damage is the reader's unit tests'
 // business; here a few show how inspect and extract report them.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <nlohmann/json.hpp>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,7 +24,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Paths are carried as UTF-8 text, as they are handed to ppwtool.
 fs::path FromUtf8(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
-Bytes Read(const std::string& path) { return ReadWholeFile(FromUtf8(path)).value_or(Bytes{}); }
+Bytes Read(const std::string& path) {  // nothing for a missing file
+  std::ifstream in(FromUtf8(path), std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 std::string Write(const std::string& path, const Bytes& bytes) {
   std::ofstream(FromUtf8(path), std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -50,7 +54,9 @@ struct Output {
 class Ppwtool : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = testing::TempDir() + "tessam-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+    // Unique per run: suites of other build trees may run at the same time.
+    folder_ = testing::TempDir() + "tessam-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name() +
+              "-" + std::to_string(std::random_device{}());
     fs::remove_all(FromUtf8(folder_));
     fs::create_directories(FromUtf8(folder_ + "/sub"));
   }
@@ -197,6 +203,7 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
       {{"inspect", folder_}, "folder"},
       {{"verify", package}, ""}, {{"verify", Path("absent.ppw"), project}, "no such file"},
       {{"verify", package, Path("absent.pmw")}, "no such file"},
+      {{"verify", package, Path("sub/../VANTU.PPW")}, "same file"},
       {{"verify", package, project, "--password", "1234567"}, "exactly 8 characters"},
       {{"extract", package, Path("no such folder/image.bin")}, "cannot write"},
   };

@@ -92,6 +92,14 @@ int RunVerify(const VerifyArguments& arguments) {
   }
   auto packageFile = OpenInputOrComplain("package", arguments.package);
   if (!packageFile) return kExitUsage;
+  // The second exclusive open of one file would fail as if another program
+  // held it; say what is really wrong.
+  const auto projectPath = ParsePath("project", arguments.project);
+  const auto packageIdentity = packageFile->Identity();
+  if (projectPath && packageIdentity && packageIdentity == tessam::IdentityOfPath(*projectPath)) {
+    std::cerr << "ppwtool: the package and the project are the same file\n";
+    return kExitUsage;
+  }
   auto projectFile = OpenInputOrComplain("project", arguments.project);
   if (!projectFile) return kExitUsage;
   const auto package = SourceOrComplain(arguments.package, *packageFile);
