@@ -10,40 +10,10 @@
 #include <utility>
 
 #include "core/file.h"
+#include "core/utf.h"
 
 namespace tessam {
 namespace {
-
-// UTF-16 to UTF-8; none for an unpaired surrogate, which no UTF-8 name can hold.
-std::optional<std::string> ToUtf8(const std::u16string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return std::nullopt;
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      return std::nullopt;
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
@@ -156,20 +126,20 @@ void PaceWriteBack([[maybe_unused]] int fd, [[maybe_unused]] off_t start, [[mayb
 }  // namespace
 
 bool PathExists(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   struct stat info;
   return name && !name->empty() && ::stat(name->c_str(), &info) == 0;
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   struct stat info;
   if (!name || name->empty() || ::stat(name->c_str(), &info) != 0) return std::nullopt;
   return IdentityOf(info);
 }
 
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   if (!name || name->empty()) {
     Tell(why, name ? FileError::kNotFound : FileError::kBadName);
     return std::nullopt;
@@ -192,7 +162,7 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
 }
 
 std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   if (!name || name->empty()) {
     Tell(why, name ? FileError::kNotFound : FileError::kBadName);
     return std::nullopt;
@@ -270,7 +240,7 @@ bool File::Write(std::span<const std::uint8_t> bytes) {
 bool File::Flush() { return ::fsync(Descriptor(handle_)) == 0 || Fail(FromErrno(errno)); }
 
 void File::RemoveWhileHeld(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   if (!name) return;
   // unlink() goes by name, so the name is first resolved to the entry that
   // holds the file and checked to be it: a link, or a file put there by
@@ -279,7 +249,7 @@ void File::RemoveWhileHeld(const std::u16string& path) {
 }
 
 bool FlushFolderEntry(const std::u16string& path) {
-  const auto name = ToUtf8(path);
+  const auto name = Utf16ToUtf8(path);
   const auto entry = name ? EntryPath(*name) : std::nullopt;
   return entry && SyncFolderOf(*entry);
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <system_error>
 
 #include "core/byte_order.h"
 #include "core/crc16.h"
@@ -38,7 +36,53 @@ bool AnyIs255(const std::uint8_t* bytes, std::size_t count) {
 
 bool IsPrintableAscii(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
 
+// Large enough that reading costs few calls, small enough to stay a rounding
+// error beside the process itself.
+constexpr std::size_t kChunkSize = std::size_t{1} << 20;
+
+// Reads payload bytes [0, length) in chunks and hands each to `use`.
+template <typename Use>
+bool ForEachPayloadChunk(const PackageSource& source, std::uint64_t length, Use use) {
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kChunkSize)));
+  for (std::uint64_t done = 0; done < length;) {
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(length - done, buffer.size()));
+    const std::span<std::uint8_t> chunk(buffer.data(), size);
+    if (!ReadExactly(source, layout::kHeaderSize + done, chunk) || !use(done, chunk)) return false;
+    done += size;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool ReadExactly(const PackageSource& source, std::uint64_t offset, std::span<std::uint8_t> into) {
+  while (!into.empty()) {
+    const auto got = source.readAt(offset, into);
+    if (!got || *got == 0 || *got > into.size()) return false;
+    offset += *got;
+    into = into.subspan(*got);
+  }
+  return true;
+}
+
+PackageSource SourceOf(std::span<const std::uint8_t> bytes) {
+  return {bytes.size(),
+          [bytes](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
+            if (offset >= bytes.size()) return 0;
+            const auto count =
+                static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), bytes.size() - offset));
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), count, into.begin());
+            return count;
+          }};
+}
+
+std::optional<PackageSource> SourceOf(File& file) {
+  const auto length = file.Size();
+  if (!length) return std::nullopt;
+  return PackageSource{*length, [&file](std::uint64_t offset, std::span<std::uint8_t> into) {
+                         return file.ReadAt(offset, into);
+                       }};
+}
 
 const char* ProblemName(PackageProblem problem) {
   switch (problem) {
@@ -46,6 +90,7 @@ const char* ProblemName(PackageProblem problem) {
     case PackageProblem::kWrongMagic: return "magic";
     case PackageProblem::kWrongFormatVersion: return "format-version";
     case PackageProblem::kFileLength: return "file-length";
+    case PackageProblem::kFileTooLong: return "file-too-long";
     case PackageProblem::kProgramLength: return "program-length";
     case PackageProblem::kBlockCount: return "block-count";
     case PackageProblem::kPayloadChecksum: return "payload-checksum";
@@ -63,15 +108,16 @@ bool PackageReport::has(PackageProblem problem) const {
   return std::find(problems.begin(), problems.end(), problem) != problems.end();
 }
 
-PackageReport InspectPackage(std::span<const std::uint8_t> package) {
+std::optional<PackageReport> InspectPackage(const PackageSource& source) {
   PackageReport report;
-  report.fileLength = package.size();
-  if (package.size() < layout::kHeaderSize) {
+  report.fileLength = source.length;
+  if (source.length < layout::kHeaderSize) {
     report.problems.push_back(PackageProblem::kHeaderTruncated);
     return report;
   }
 
-  const std::uint8_t* bytes = package.data();
+  std::uint8_t bytes[layout::kHeaderSize];
+  if (!ReadExactly(source, 0, bytes)) return std::nullopt;
   const PackageHeader header = ParseHeader(bytes);
   report.hasHeader = true;
   report.header = header;
@@ -79,11 +125,18 @@ PackageReport InspectPackage(std::span<const std::uint8_t> package) {
   report.computedHeaderChecksum = Crc16(bytes, layout::kHeaderChecksummedSize);
 
   const std::uint64_t declaredLength = header.payloadLength;
-  const std::uint64_t available = package.size() - layout::kHeaderSize;
-  report.payloadBytesPresent = std::min(declaredLength, available);
-  const std::uint8_t* payload = bytes + layout::kHeaderSize;
-  report.computedPayloadChecksum =
-      Crc16(payload, static_cast<std::size_t>(report.payloadBytesPresent));
+  const std::uint64_t available = source.length - layout::kHeaderSize;
+  report.payloadBytesPresent = std::min({declaredLength, available, kLargestPayload});
+  std::uint16_t crc = kCrc16Initial;
+  std::uint8_t payload[2] = {};  // the first two, for the image's block count
+  const bool read = ForEachPayloadChunk(source, report.payloadBytesPresent,
+                                        [&](std::uint64_t offset, std::span<std::uint8_t> chunk) {
+    if (offset == 0) std::copy_n(chunk.begin(), std::min<std::size_t>(chunk.size(), 2), payload);
+    crc = Crc16Update(crc, chunk.data(), chunk.size());
+    return true;
+  });
+  if (!read) return std::nullopt;
+  report.computedPayloadChecksum = crc;
 
   auto& problems = report.problems;
   if (std::memcmp(header.magic, kMagic, layout::kMagicSize) != 0) {
@@ -94,6 +147,9 @@ PackageReport InspectPackage(std::span<const std::uint8_t> package) {
   }
   if (report.fileLength != layout::kHeaderSize + declaredLength) {
     problems.push_back(PackageProblem::kFileLength);
+  }
+  if (report.fileLength > kLargestPackage) {
+    problems.push_back(PackageProblem::kFileTooLong);
   }
   if (declaredLength != std::uint64_t{header.programLength} + project::kImageTrailer) {
     problems.push_back(PackageProblem::kProgramLength);
@@ -135,40 +191,28 @@ PackageReport InspectPackage(std::span<const std::uint8_t> package) {
   return report;
 }
 
-std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
-                                          const PackageReport& report) {
-  if (!report.hasHeader || package.size() < layout::kHeaderSize) return {};
-  const std::size_t available = package.size() - layout::kHeaderSize;
-  const std::size_t length =
-      static_cast<std::size_t>(std::min<std::uint64_t>(report.payloadBytesPresent, available));
-  std::vector<std::uint8_t> image(package.begin() + layout::kHeaderSize,
-                                  package.begin() + layout::kHeaderSize + length);
-  for (std::uint8_t& byte : image) byte ^= report.scrambleKey;
-  return image;
+PackageReport InspectPackage(std::span<const std::uint8_t> package) {
+  // Memory neither fails to read nor ends early.
+  return *InspectPackage(SourceOf(package));
 }
 
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+bool StreamImage(const PackageSource& source, const PackageReport& report, const ImageSink& sink) {
+  if (!report.hasHeader || source.length < layout::kHeaderSize) return true;
+  const std::uint64_t length = std::min(report.payloadBytesPresent, source.length - layout::kHeaderSize);
+  return ForEachPayloadChunk(source, length, [&](std::uint64_t offset, std::span<std::uint8_t> chunk) {
+    for (std::uint8_t& byte : chunk) byte ^= report.scrambleKey;
+    return sink(offset, chunk);
+  });
+}
 
-  // Read to the end rather than trusting the size taken beforehand (the file
-  // may change while we read); the size only saves reallocations.
-  std::vector<std::uint8_t> bytes;
-  if (const auto expected = std::filesystem::file_size(path, error); !error) {
-    bytes.reserve(static_cast<std::size_t>(expected));
-  }
-  std::vector<char> chunk(std::size_t{1} << 20);
-  for (;;) {
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-    if (in.bad()) return std::nullopt;
-    if (in.eof()) break;
-    if (!in) return std::nullopt;
-  }
-  return bytes;
+std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
+                                          const PackageReport& report) {
+  std::vector<std::uint8_t> image;
+  StreamImage(SourceOf(package), report, [&image](std::uint64_t, std::span<const std::uint8_t> chunk) {
+    image.insert(image.end(), chunk.begin(), chunk.end());
+    return true;
+  });
+  return image;
 }
 
 }  // namespace tessam

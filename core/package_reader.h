@@ -1,18 +1,41 @@
 #pragma once
 // Reads a package file back: parses the header, recomputes both checksums and
 // lists every way the file departs from what the builder writes. The reader
-// never trusts a length field to index the input: everything it touches lies
-// inside the bytes it was given.
+// never trusts a length field to index the input, and it streams: the payload
+// passes through a small buffer, so a file of any length is judged in the same
+// few megabytes of memory.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "core/file.h"
 #include "core/package_header.h"
 
 namespace tessam {
+
+// The largest package the builder can write: 65535 blocks.
+inline constexpr std::uint64_t kLargestPayload =
+    std::uint64_t{0xFFFF} * project::kBytesPerBlock + project::kImageTrailer;
+inline constexpr std::uint64_t kLargestPackage = layout::kHeaderSize + kLargestPayload;
+
+// Where the reader takes its bytes from: an open file, bytes in memory, or
+// whatever a test makes up. `readAt` reads up to into.size() bytes at `offset`
+// and returns the count (0 at the end), or none on a read error.
+struct PackageSource {
+  std::uint64_t length = 0;
+  std::function<std::optional<std::size_t>(std::uint64_t offset, std::span<std::uint8_t> into)> readAt;
+};
+
+// The source must outlive what is read through it.
+PackageSource SourceOf(std::span<const std::uint8_t> bytes);
+// None when the file's length cannot be had.
+std::optional<PackageSource> SourceOf(File& file);
+
+// Fills `into` from `offset`; false on a read error or an early end.
+bool ReadExactly(const PackageSource& source, std::uint64_t offset, std::span<std::uint8_t> into);
 
 // One kind of damage each; a package can show several at once.
 enum class PackageProblem {
@@ -20,6 +43,7 @@ enum class PackageProblem {
   kWrongMagic,              // bytes 0..3 are not "QVTH"
   kWrongFormatVersion,      // not 0x0133EE16
   kFileLength,              // file length is not 64 + payload length
+  kFileTooLong,             // longer than the largest package the builder can write
   kProgramLength,           // payload length is not program length + 92
   kBlockCount,              // program length is not the image's block count x 2000
   kPayloadChecksum,         // stored payload checksum differs from the computed one
@@ -43,7 +67,9 @@ struct PackageReport {
   std::uint8_t scrambleKey = 0;   // derived from the seeds; never stored
   std::uint16_t computedHeaderChecksum = 0;   // over bytes 0..59
   // Over the payload bytes actually present: bytes 64 up to 64 + L or the end
-  // of the input, whichever comes first.
+  // of the input, whichever comes first, and never more than the largest
+  // payload (beyond it the package is damaged anyway, and reading on would
+  // only cost time).
   std::uint16_t computedPayloadChecksum = 0;
   std::uint64_t payloadBytesPresent = 0;
   // The block count the image itself starts with (first two payload bytes,
@@ -56,16 +82,21 @@ struct PackageReport {
   bool has(PackageProblem problem) const;
 };
 
+// None on a read error, or when the input ends before its length (it changed
+// while it was read).
+std::optional<PackageReport> InspectPackage(const PackageSource& source);
 PackageReport InspectPackage(std::span<const std::uint8_t> package);
 
-// The program image: the payload bytes present (at most L), each XOR-ed with
-// the scramble key. Empty when the input holds no whole header. Works on a
-// damaged package too; whether to trust the result is the caller's decision.
+// Receives the image in order, chunk by chunk; `offset` is the image offset of
+// the chunk's first byte. Returning false stops the stream.
+using ImageSink = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> chunk)>;
+
+// The program image: the payload bytes present, each XOR-ed with the scramble
+// key. Nothing when the input holds no whole header. Works on a damaged
+// package too; whether to trust the result is the caller's decision. False on
+// a read error, an early end of the input, or when the sink stops.
+bool StreamImage(const PackageSource& source, const PackageReport& report, const ImageSink& sink);
 std::vector<std::uint8_t> UnscrambleImage(std::span<const std::uint8_t> package,
                                           const PackageReport& report);
-
-// The whole file, or nothing when it cannot be opened or read to its end
-// (missing, a folder, an I/O error).
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path);
 
 }  // namespace tessam

@@ -2,9 +2,11 @@
 // status, stdout and stderr. Each kind of damage is the reader's unit tests'
 // business; here a few show how inspect and extract report them.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "core/build_failure.h"
 #include "core/file.h"
 #include "core/package_reader.h"
+#include "core/utf.h"
 #include "tests/cli/process.h"
 
 namespace tessam::test {
@@ -22,7 +25,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Paths are carried as UTF-8 text, as they are handed to ppwtool.
 fs::path FromUtf8(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
-Bytes Read(const std::string& path) { return ReadWholeFile(FromUtf8(path)).value_or(Bytes{}); }
+Bytes Read(const std::string& path) {  // nothing for a missing file or a folder
+  if (!fs::is_regular_file(FromUtf8(path))) return {};
+  std::ifstream in(FromUtf8(path), std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 std::string Write(const std::string& path, const Bytes& bytes) {
   std::ofstream(FromUtf8(path), std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -49,7 +56,7 @@ struct Output {
 class Ppwtool : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A random part too: several checkouts may run this suite at once.
+    // Unique per run: suites of other build trees may run at the same time.
     folder_ = testing::TempDir() + "tessam-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name() +
               "-" + std::to_string(std::random_device{}());
     fs::remove_all(FromUtf8(folder_));
@@ -95,7 +102,7 @@ TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {
   const Bytes page = Read(PPWTOOL_MANPAGE);  // nothing where the path is empty
   std::string manual(page.begin(), page.end());
   std::erase(manual, '\\');  // roff writes "--json" as "\-\-json"
-  for (const char* word : {"build", "inspect", "extract", "--password", "--json", "--force", "--version"}) {
+  for (const char* word : {"build", "inspect", "extract", "verify", "--password", "--json", "--force", "--version"}) {
     EXPECT_TRUE(Contains(help.out, word)) << word;
     EXPECT_TRUE(page.empty() || Contains(manual, word)) << word;
   }
@@ -174,6 +181,15 @@ TEST_F(Ppwtool, InspectAndExtractReportDamage) {
   EXPECT_TRUE(Contains(truncated.out, "\"header\": null")) << truncated.out;
   EXPECT_TRUE(Contains(truncated.out, "\"name\": \"header-truncated\""));
   EXPECT_EQ(Run({"extract", package, image, "--force"}).exitCode, 1);
+
+  // Read in chunks, never whole: a sparse file of 1 TiB is judged, not loaded.
+  std::uint64_t length = std::uint64_t{1} << 40;
+  std::error_code tooLarge;
+  fs::resize_file(FromUtf8(package), length, tooLarge);
+  if (tooLarge) fs::resize_file(FromUtf8(package), length = kLargestPackage + 1);  // Wine caps file sizes
+  const Output huge = Run({"inspect", package});
+  EXPECT_EQ(huge.exitCode, 1);
+  EXPECT_TRUE(Contains(huge.out, "file-too-long: file is " + std::to_string(length) + " bytes")) << huge.out;
 }
 
 // Misuse, unreadable packages and unwritable images: exit 2, a message, no package written.
@@ -189,13 +205,22 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
       {{"inspect", folder_}, "folder"},
       {{"extract", package, Path("no such folder/image.bin")}, "no such file or folder"},
       {{"extract", package, Path("sub/../VANTU.PPW")}, "is the package itself"},
+      {{"verify", package}, ""}, {{"verify", Path("absent.ppw"), project}, "no such file"},
+      {{"verify", package, Path("absent.pmw")}, "no such file"},
+      {{"verify", package, Path("sub/../VANTU.PPW")}, "same file"},
+      {{"verify", package, project, "--password", "1234567"}, "exactly 8 characters"},
   };
   for (const char* wrong : {"", "1234567", "123456789", "\xF0\x9F\x98\x80" "abcdefg", "密码密码密码密"}) {
     cases.push_back({{"build", project, newPackage, "--password", wrong}, "exactly 8 characters"});
   }
   if (fs::path::preferred_separator == '/') {  // POSIX: arguments are bytes, not UTF-16
     cases.push_back({{"build", project, newPackage, "--password", "abcdefg\xFF"}, "not valid UTF-8"});
-    cases.push_back({{"build", project, Path("\xC0\xAF.ppw")}, "not valid UTF-8"});
+    // Names that are not UTF-8 are refused alike by every subcommand.
+    for (std::vector<std::string> arguments : {std::vector<std::string>{"build", project, Path("\xC0\xAF.ppw")},
+                                               {"inspect", Path("\xFF.ppw")}, {"extract", package, Path("\xFF")},
+                                               {"verify", package, Path("\xED\xA0\x80.pmw")}}) {
+      cases.push_back({arguments, "path is not valid UTF-8 text"});
+    }
   }
   for (const auto& [arguments, message] : cases) {
     SCOPED_TRACE(arguments.empty() ? std::string("(no arguments)") : arguments[0] + " ... " + arguments.back());
@@ -234,6 +259,80 @@ TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
     EXPECT_EQ(Read(c.package), before);
   }
   EXPECT_EQ(Run({"build", project, package}).exitCode, 0);
+}
+
+// verify: exit 0 for the build of the project, 1 for another program (naming
+// the first differing project offset and the count) or a damaged package.
+TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
+  const Bytes project = MakeProject(2);
+  const std::string original = Write(Path("p.pmw"), project);
+  ASSERT_EQ(Run({"build", original, Path("plain.ppw")}).exitCode, 0);
+  ASSERT_EQ(Run({"build", original, Path("locked.ppw"), "--password", "abcdefgh"}).exitCode, 0);
+  Bytes changed = project, shorter = project, damaged = Read(Path("plain.ppw"));
+  changed[1000] ^= 1;
+  shorter.pop_back();
+  damaged[64 + 50] ^= 1;
+  Write(Path("damaged.ppw"), damaged);
+  const struct {
+    std::string package, project;
+    std::vector<std::string> extra;
+    int exit;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {"plain.ppw", original, {}, 0, {"password          not planted", "differing bytes   0", "same program"}},
+      {"locked.ppw", original, {}, 0, {"password          planted", "differing bytes   0"}},
+      {"locked.ppw", original, {"--password", "abcdefgh"}, 0, {"matches --password"}},
+      {"locked.ppw", original, {"--password", "abcdefgX"}, 1,
+       {"differing bytes   1", "first difference  project offset 271", "different program"}},
+      {"plain.ppw", Write(Path("changed.pmw"), changed), {}, 1, {"differing bytes   1", "project offset 1000\n"}},
+      {"plain.ppw", Write(Path("shorter.pmw"), shorter), {}, 1,
+       {"too short", "differing bytes   1", "project offset " + std::to_string(shorter.size()) + "\n"}},
+      {"plain.ppw", Write(Path("other.pmw"), MakeProject(1)), {}, 1,
+       {"block count       package 2, project 1", "first difference  project offset 256\n"}},
+      {"damaged.ppw", original, {}, 1, {"damaged package", "payload-checksum"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.package + " " + c.project + (c.extra.empty() ? "" : " " + c.extra[1]));
+    std::vector<std::string> arguments = {"verify", Path(c.package), c.project};
+    arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+    const Output text = Run(arguments);
+    EXPECT_EQ(text.exitCode, c.exit) << text.err;
+    for (const std::string& shown : c.shown) EXPECT_TRUE(Contains(text.out, shown)) << shown << "\n" << text.out;
+    arguments.push_back("--json");
+    const Output json = Run(arguments);
+    EXPECT_EQ(json.exitCode, c.exit);
+    EXPECT_EQ(nlohmann::json::parse(json.out)["same"], c.exit == 0);
+  }
+}
+
+// --json is valid JSON, checked by another parser, whatever the header and
+// the file name hold, and gives header text back byte for byte: each byte as
+// the code point of its value.
+TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
+  const Bytes project = MakeProject(1);
+  Bytes package = Read(BuildPackage(1));
+  const Bytes magic = {'"', '\\', 0x01, 0xFF}, web = {0x7F, 0x80, '/', 0x00, 'a', 0xC3, 0xA9, '"', 0x1F, 0xFE,
+                                                         0xED, 0xA0, 0x80};
+  std::copy(magic.begin(), magic.end(), package.begin());
+  std::copy(web.begin(), web.end(), package.begin() + 47);
+  const bool posix = fs::path::preferred_separator == '/';  // quote and backslash are name characters there
+  const std::string name = Write(Path(posix ? "引\"号\\ \t.ppw" : "引号 .ppw"), package);
+  for (const bool verify : {false, true}) {
+    const Output result =
+        verify ? Run({"verify", "--json", name, Path("project.pmw")}) : Run({"inspect", "--json", name});
+    EXPECT_EQ(result.exitCode, 1);
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json[verify ? "package" : "file"], name);
+    if (!verify) {
+      EXPECT_EQ(json["header"]["magic"], BytesAsCodePoints(magic));
+      EXPECT_EQ(json["header"]["webAddress"], BytesAsCodePoints(web));
+    }
+    if (*PYTHON3_PATH) {
+      Write(Path("out.json"), Bytes(result.out.begin(), result.out.end()));
+      EXPECT_EQ(RunProcess(PYTHON3_PATH, {"-m", "json.tool", Path("out.json")}, FromUtf8(Path("py.out")),
+                           FromUtf8(Path("py.err"))), 0) << result.out;
+    }
+  }
 }
 
 }  // namespace

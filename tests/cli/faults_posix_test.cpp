@@ -10,28 +10,18 @@
 #include <fstream>
 #include <random>
 
-#include "core/package_reader.h"
 #include "tests/cli/process.h"
+#include "tests/core/test_support.h"
 
 namespace tessam::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
-Bytes Read(const fs::path& path) { return ReadWholeFile(path).value_or(Bytes{}); }
-void Write(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-}
+Bytes Read(const fs::path& path) { return fs::exists(path) ? ReadFile(path) : Bytes{}; }
 std::string Text(const fs::path& path) {
   const Bytes bytes = Read(path);
   return std::string(bytes.begin(), bytes.end());
-}
-Bytes MakeProject(std::uint16_t blocks) {
-  Bytes project(256 + blocks * std::size_t{2000} + 92, 0x5A);
-  project[256] = static_cast<std::uint8_t>(blocks);
-  project[257] = static_cast<std::uint8_t>(blocks >> 8);
-  return project;
 }
 
 class PpwtoolFaults : public ::testing::Test {
@@ -68,10 +58,10 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
     const Bytes source = MakeProject(c.blocks);  // 2100 blocks: a package of two write chunks
-    Write(project, source);
+    WriteFile(project, source);
     fs::remove(package);
     if (c.throughLink) {
-      Write(target, Bytes(10, 1));
+      WriteFile(target, Bytes(10, 1));
       fs::create_symlink(target.filename(), package);
     }
     rlimit saved{}, limit{};
@@ -90,7 +80,7 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
 // extract writes nothing but a regular file that is not its package, and
 // removes only what it created itself.
 TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
-  Write(project, MakeProject(3));
+  WriteFile(project, MakeProject(3));
   ASSERT_EQ(Run({"build", project, package}), 0);
   const Bytes sound = Read(package);
   fs::create_directory(dir / "empty");
@@ -100,7 +90,7 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
   const struct { fs::path image; const char* fault; const char* message; fs::file_type kept; } cases[] = {
       {dir / "new.bin", "write:0", "no space left", fs::file_type::not_found},
       {dir / "new.bin", "fsync:0", "input/output", fs::file_type::not_found},
-      {dir / "new.bin", "flock:0", "held open", fs::file_type::not_found},
+      {dir / "new.bin", "flock:1", "held open", fs::file_type::not_found},  // the first holds the package
       {package, "", "is the package itself", fs::file_type::regular},
       {dir / "link", "", "is the package itself", fs::file_type::symlink},
       {dir / "hard", "", "is the package itself", fs::file_type::regular},

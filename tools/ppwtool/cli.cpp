@@ -17,11 +17,15 @@ namespace {
 // Kept in step with the EXIT STATUS section of ppwtool.1.
 constexpr const char* kExitStatusText =
     "Exit status:\n"
-    "  0  build: package written; inspect: package sound; extract: image written\n"
+    "  0  build: package written; inspect: package sound; extract: image written;\n"
+    "     verify: the package holds the build of the project\n"
     "  1  build: package not written (one line on stderr names the reason);\n"
     "     inspect: package damaged (every problem is listed);\n"
-    "     extract: package damaged and --force not given, or no header at all\n"
-    "  2  usage error, a file that cannot be read, or an image that cannot be written\n";
+    "     extract: package damaged and --force not given, or no header at all;\n"
+    "     verify: a different program (first differing project offset and count\n"
+    "     of differing bytes shown) or a damaged package\n"
+    "  2  usage error, a file that cannot be read, or an image that cannot be written\n"
+    "Paths must be valid UTF-8 text; any other name is a usage error.\n";
 
 CLI::App* AddBuild(CLI::App& app, BuildArguments& arguments, std::string& password) {
   CLI::App* build = app.add_subcommand(
@@ -58,6 +62,23 @@ CLI::App* AddExtract(CLI::App& app, ExtractArguments& arguments) {
   return extract;
 }
 
+CLI::App* AddVerify(CLI::App& app, VerifyArguments& arguments, std::string& password) {
+  CLI::App* verify = app.add_subcommand(
+      "verify", "Tell whether a package holds the build of a project: check it like inspect, then "
+                "compare its image with the project's bytes from offset 256.");
+  verify->add_option("PACKAGE", arguments.package, "Package file to check, e.g. E:\\VANTU.PPW")->required();
+  verify->add_option("PROJECT", arguments.project, "Project file (.pmw) it should have been built from")
+      ->required();
+  verify->add_option("--password", password,
+                     "The 8-character password that must be planted (bytes 264..271); without it those "
+                     "bytes are left out and the report says whether a password was planted");
+  verify->add_flag("--json", arguments.json, "Print one JSON object instead of a table");
+  verify->footer(
+      "Exit status: 0 same program, 1 different program or damaged package, "
+      "2 unreadable file or usage error.");
+  return verify;
+}
+
 bool IsHelpOrVersion(const CLI::ParseError& error) {
   return dynamic_cast<const CLI::CallForHelp*>(&error) != nullptr ||
          dynamic_cast<const CLI::CallForAllHelp*>(&error) != nullptr ||
@@ -65,7 +86,7 @@ bool IsHelpOrVersion(const CLI::ParseError& error) {
 }
 
 int Dispatch(const std::vector<std::string>& arguments) {
-  CLI::App app("Builds, checks and unpacks Tessam download packages (VANTU.PPW).", "ppwtool");
+  CLI::App app("Builds, checks, unpacks and verifies Tessam download packages (VANTU.PPW).", "ppwtool");
   app.set_version_flag("--version", PPWTOOL_VERSION, "Print the version and exit");
   app.require_subcommand(1);
   app.footer(kExitStatusText);
@@ -74,9 +95,12 @@ int Dispatch(const std::vector<std::string>& arguments) {
   std::string password;
   InspectArguments inspect;
   ExtractArguments extract;
+  VerifyArguments verify;
+  std::string verifyPassword;
   CLI::App* buildCommand = AddBuild(app, build, password);
   CLI::App* inspectCommand = AddInspect(app, inspect);
   CLI::App* extractCommand = AddExtract(app, extract);
+  CLI::App* verifyCommand = AddVerify(app, verify, verifyPassword);
 
   // CLI11 takes the arguments after the program name, last one first.
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -100,6 +124,10 @@ int Dispatch(const std::vector<std::string>& arguments) {
   }
   if (inspectCommand->parsed()) return RunInspect(inspect);
   if (extractCommand->parsed()) return RunExtract(extract);
+  if (verifyCommand->parsed()) {
+    if (verifyCommand->get_option("--password")->count() > 0) verify.password = verifyPassword;
+    return RunVerify(verify);
+  }
   return kExitUsage;  // unreachable: exactly one subcommand is required
 }
 

@@ -10,15 +10,18 @@
 namespace ppwtool {
 
 int RunInspect(const InspectArguments& arguments) {
-  const auto bytes = ReadPackageOrComplain(arguments.package);
-  if (!bytes) return kExitUsage;
-  const tessam::PackageReport report = tessam::InspectPackage(*bytes);
+  auto file = OpenInputOrComplain("package", arguments.package);
+  if (!file) return kExitUsage;
+  const auto source = SourceOrComplain(arguments.package, *file);
+  if (!source) return kExitUsage;
+  const auto report = InspectOrComplain(arguments.package, *source);
+  if (!report) return kExitUsage;
   if (arguments.json) {
-    PrintReportJson(std::cout, arguments.package, report);
+    PrintJson(std::cout, ReportJson(arguments.package, *report));
   } else {
-    PrintReportText(std::cout, arguments.package, report);
+    PrintReportText(std::cout, arguments.package, *report);
   }
-  return report.sound() ? kExitOk : kExitFailed;
+  return report->sound() ? kExitOk : kExitFailed;
 }
 
 }  // namespace ppwtool

@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <vector>
+
+#include "core/utf.h"
 
 namespace ppwtool {
 
@@ -99,57 +102,21 @@ std::string ChecksumText(std::uint32_t stored, std::uint16_t computed) {
   return "stored " + Hex(stored, 8) + ", computed " + Hex(computed, 4);
 }
 
-// JSON string from UTF-8 text (a file name): only quotes, backslashes and
-// control characters need escaping.
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof(escaped), "\\u%04X", byte);
-      json += escaped;
-    } else {
-      json += c;
-    }
-  }
-  return json + "\"";
+// Raw header bytes as JSON text: a byte outside printable ASCII becomes the
+// code point of the same value, so the bytes can be read back exactly.
+std::string HeaderCodePoints(const PackageReport& report, std::size_t offset, std::size_t size) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&report.header);
+  return tessam::BytesAsCodePoints(std::span(bytes + offset, size));
 }
 
-// JSON string from raw header bytes: a byte outside printable ASCII becomes
-// the code point of the same value, so the byte can be read back exactly.
-std::string JsonHeaderText(const PackageReport& report, std::size_t offset, std::size_t size) {
-  std::string json = "\"";
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::uint8_t byte = HeaderByte(report, offset + i);
-    if (byte == '"' || byte == '\\') {
-      json += '\\';
-      json += static_cast<char>(byte);
-    } else if (IsPrintable(byte)) {
-      json += static_cast<char>(byte);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof(escaped), "\\u%04X", byte);
-      json += escaped;
-    }
-  }
-  return json + "\"";
+Json HeaderBytes(const PackageReport& report, std::size_t offset, std::size_t count) {
+  Json bytes = Json::array();
+  for (std::size_t i = 0; i < count; ++i) bytes.push_back(HeaderByte(report, offset + i));
+  return bytes;
 }
 
-std::string JsonByteArray(const PackageReport& report, std::size_t offset, std::size_t count) {
-  std::string json = "[";
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i > 0) json += ", ";
-    json += std::to_string(HeaderByte(report, offset + i));
-  }
-  return json + "]";
-}
-
-std::string JsonChecksum(std::uint32_t stored, std::uint16_t computed) {
-  return "{\"stored\": " + std::to_string(stored) + ", \"computed\": " + std::to_string(computed) + "}";
+Json ChecksumJson(std::uint32_t stored, std::uint16_t computed) {
+  return Json{{"stored", stored}, {"computed", computed}};
 }
 
 }  // namespace
@@ -173,6 +140,10 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
     case PackageProblem::kFileLength:
       detail = "file is " + std::to_string(report.fileLength) + " bytes, but 64 + payload length is " +
                std::to_string(layout::kHeaderSize + std::uint64_t{header.payloadLength});
+      break;
+    case PackageProblem::kFileTooLong:
+      detail = "file is " + std::to_string(report.fileLength) + " bytes, longer than the largest package (" +
+               std::to_string(tessam::kLargestPackage) + " bytes)";
       break;
     case PackageProblem::kProgramLength:
       detail = "payload length " + std::to_string(header.payloadLength) +
@@ -249,41 +220,45 @@ void PrintReportText(std::ostream& out, const std::string& fileName, const Packa
   for (PackageProblem problem : report.problems) row("problem", DescribeProblem(report, problem));
 }
 
-void PrintReportJson(std::ostream& out, const std::string& fileName, const PackageReport& report) {
-  out << "{\n";
-  out << "  \"file\": " << JsonString(fileName) << ",\n";
-  out << "  \"fileLength\": " << report.fileLength << ",\n";
+Json ProblemsJson(const PackageReport& report) {
+  Json problems = Json::array();
+  for (PackageProblem problem : report.problems) {
+    problems.push_back(Json{{"name", tessam::ProblemName(problem)}, {"detail", DescribeProblem(report, problem)}});
+  }
+  return problems;
+}
+
+Json ReportJson(const std::string& fileName, const PackageReport& report) {
+  Json json;
+  json["file"] = fileName;
+  json["fileLength"] = report.fileLength;
+  json["header"] = nullptr;
   if (report.hasHeader) {
     const auto& header = report.header;
-    out << "  \"header\": {\n"
-        << "    \"magic\": " << JsonHeaderText(report, layout::kMagicOffset, layout::kMagicSize) << ",\n"
-        << "    \"formatVersion\": " << header.formatVersion << ",\n"
-        << "    \"payloadLength\": " << header.payloadLength << ",\n"
-        << "    \"programLength\": " << header.programLength << ",\n"
-        << "    \"payloadChecksum\": " << JsonChecksum(header.payloadChecksum, report.computedPayloadChecksum)
-        << ",\n"
-        << "    \"seeds\": " << JsonByteArray(report, layout::kSeedsOffset, layout::kSeedCount) << ",\n"
-        << "    \"scrambleKey\": " << unsigned{report.scrambleKey} << ",\n"
-        << "    \"reservedWord\": " << header.reservedWord << ",\n"
-        << "    \"filler\": " << JsonByteArray(report, layout::kFillerOffset, layout::kFillerCount) << ",\n"
-        << "    \"reserved\": " << JsonByteArray(report, layout::kReservedOffset, layout::kReservedSize) << ",\n"
-        << "    \"webAddress\": " << JsonHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize)
-        << ",\n"
-        << "    \"headerChecksum\": " << JsonChecksum(header.headerChecksum, report.computedHeaderChecksum)
-        << "\n"
-        << "  },\n";
-  } else {
-    out << "  \"header\": null,\n";
+    json["header"] = Json{
+        {"magic", HeaderCodePoints(report, layout::kMagicOffset, layout::kMagicSize)},
+        {"formatVersion", std::uint32_t{header.formatVersion}},
+        {"payloadLength", std::uint32_t{header.payloadLength}},
+        {"programLength", std::uint32_t{header.programLength}},
+        {"payloadChecksum", ChecksumJson(header.payloadChecksum, report.computedPayloadChecksum)},
+        {"seeds", HeaderBytes(report, layout::kSeedsOffset, layout::kSeedCount)},
+        {"scrambleKey", report.scrambleKey},
+        {"reservedWord", std::uint16_t{header.reservedWord}},
+        {"filler", HeaderBytes(report, layout::kFillerOffset, layout::kFillerCount)},
+        {"reserved", HeaderBytes(report, layout::kReservedOffset, layout::kReservedSize)},
+        {"webAddress", HeaderCodePoints(report, layout::kWebAddressOffset, layout::kWebAddressSize)},
+        {"headerChecksum", ChecksumJson(header.headerChecksum, report.computedHeaderChecksum)},
+    };
   }
-  out << "  \"sound\": " << (report.sound() ? "true" : "false") << ",\n";
-  out << "  \"problems\": [";
-  for (std::size_t i = 0; i < report.problems.size(); ++i) {
-    const PackageProblem problem = report.problems[i];
-    out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << JsonString(tessam::ProblemName(problem))
-        << ", \"detail\": " << JsonString(DescribeProblem(report, problem)) << "}";
-  }
-  out << (report.problems.empty() ? "]\n" : "\n  ]\n");
-  out << "}\n";
+  json["sound"] = report.sound();
+  json["problems"] = ProblemsJson(report);
+  return json;
+}
+
+void PrintJson(std::ostream& out, const Json& json) {
+  // Text that is not UTF-8 (a file name, in principle) is replaced, never
+  // copied into the output as it is, so the output always parses.
+  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
 }  // namespace ppwtool

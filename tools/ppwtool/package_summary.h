@@ -1,6 +1,7 @@
 #pragma once
 // How `inspect` and `extract` put a package report into words: one line per
 // problem, a text table for people and a JSON object for scripts.
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 
@@ -14,7 +15,17 @@ std::string DescribeProblem(const tessam::PackageReport& report, tessam::Package
 void PrintReportText(std::ostream& out, const std::string& fileName,
                      const tessam::PackageReport& report);
 
-void PrintReportJson(std::ostream& out, const std::string& fileName,
-                     const tessam::PackageReport& report);
+// Fields in a fixed order, so that people reading the output find them where
+// they were last time.
+using Json = nlohmann::ordered_json;
+
+// [{"name": ..., "detail": ...}, ...]
+Json ProblemsJson(const tessam::PackageReport& report);
+
+// {"file", "fileLength", "header": {...} or null, "sound", "problems"}
+Json ReportJson(const std::string& fileName, const tessam::PackageReport& report);
+
+// Indented, one object per call; always valid JSON.
+void PrintJson(std::ostream& out, const Json& json);
 
 }  // namespace ppwtool

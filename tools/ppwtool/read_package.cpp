@@ -4,28 +4,51 @@
 #include <iostream>
 #include <system_error>
 
-#include "core/package_reader.h"
+#include "tools/ppwtool/arguments.h"
 #include "tools/ppwtool/utf.h"
 
 namespace ppwtool {
 
-std::optional<std::vector<std::uint8_t>> ReadPackageOrComplain(const std::string& fileName) {
-  const std::filesystem::path path = PathFromUtf8(fileName);
-  auto bytes = tessam::ReadWholeFile(path);
-  if (bytes) return bytes;
+namespace {
 
+// Why a file could not be opened for reading, asked after the fact.
+const char* OpenFailure(const std::string& fileName) {
   std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  const char* reason = "read error";
-  if (status.type() == std::filesystem::file_type::not_found) {
-    reason = "no such file";
-  } else if (status.type() == std::filesystem::file_type::directory) {
-    reason = "it is a folder";
-  } else if (error) {
-    reason = "cannot be accessed";
+  const auto status = std::filesystem::status(PathFromUtf8(fileName), error);
+  switch (status.type()) {
+    case std::filesystem::file_type::not_found: return "no such file";
+    case std::filesystem::file_type::directory: return "it is a folder";
+    case std::filesystem::file_type::regular: return "no permission, or another program holds it open";
+    case std::filesystem::file_type::none: return "cannot be accessed";
+    default: return "not a regular file";
   }
-  std::cerr << "ppwtool: cannot read " << fileName << ": " << reason << "\n";
-  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<tessam::File> OpenInputOrComplain(const char* what, const std::string& fileName) {
+  const auto path = ParsePath(what, fileName);
+  if (!path) return std::nullopt;
+  auto file = tessam::File::OpenForReading(*path);
+  if (!file) std::cerr << "ppwtool: cannot read " << fileName << ": " << OpenFailure(fileName) << "\n";
+  return file;
+}
+
+std::optional<tessam::PackageSource> SourceOrComplain(const std::string& fileName, tessam::File& file) {
+  auto source = tessam::SourceOf(file);
+  if (!source) ComplainReadError(fileName);
+  return source;
+}
+
+std::optional<tessam::PackageReport> InspectOrComplain(const std::string& fileName,
+                                                       const tessam::PackageSource& source) {
+  auto report = tessam::InspectPackage(source);
+  if (!report) ComplainReadError(fileName);
+  return report;
+}
+
+void ComplainReadError(const std::string& fileName) {
+  std::cerr << "ppwtool: cannot read " << fileName << ": read error\n";
 }
 
 }  // namespace ppwtool

@@ -1,13 +1,27 @@
 #pragma once
-// Reads a whole package file for inspect and extract, naming on stderr why it
-// could not be read.
-#include <cstdint>
+// Opening the files that inspect, extract and verify read, naming on stderr
+// why one could not be opened or read. Files are held exclusively while they
+// are read, as the builder holds its project, and read in chunks.
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "core/file.h"
+#include "core/package_reader.h"
 
 namespace ppwtool {
 
-std::optional<std::vector<std::uint8_t>> ReadPackageOrComplain(const std::string& fileName);
+// `what` names the file in messages: "package", "project".
+std::optional<tessam::File> OpenInputOrComplain(const char* what, const std::string& fileName);
+
+// The source to read `file` through; none (and a message) when its length
+// cannot be had. `file` must outlive the source.
+std::optional<tessam::PackageSource> SourceOrComplain(const std::string& fileName, tessam::File& file);
+
+// The package's report; none (and a message) on a read error.
+std::optional<tessam::PackageReport> InspectOrComplain(const std::string& fileName,
+                                                       const tessam::PackageSource& source);
+
+// "ppwtool: cannot read NAME: read error"
+void ComplainReadError(const std::string& fileName);
 
 }  // namespace ppwtool

@@ -130,5 +130,45 @@ TEST(PackageReader, ReadsSoundPackagesAndUnscramblesTheirImage) {
   }
 }
 
+// Files are read in chunks, never whole: a source far longer than any package,
+// or one that fails or ends early, must neither be read to its end nor pass.
+TEST(PackageReader, ReadsFilesInChunks) {
+  const Bytes sound = MakeSoundPackage(600);  // 1.2 MB: more than one chunk
+  // `failAt`: the read that covers this offset fails, or (`ends`) finds the end.
+  const struct {
+    const char* name;
+    std::uint64_t length, failAt;
+    bool ends;
+    std::optional<std::vector<P>> expected;
+  } cases[] = {
+      {"as it is", sound.size(), ~0ull, false, std::vector<P>{}},
+      {"1 TiB of zeros after the package", 1ull << 40, ~0ull, false,
+       std::vector<P>{P::kFileLength, P::kFileTooLong}},
+      {"read error in the second chunk", sound.size(), 64 + (1u << 20) + 5, false, std::nullopt},
+      {"cut short while read", sound.size(), sound.size() - 1, true, std::nullopt},
+      {"cut short in the header", sound.size(), 63, true, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::uint64_t highest = 0;
+    auto readAt = [&](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
+      if (offset <= c.failAt && c.failAt < offset + into.size()) {
+        return c.ends ? std::optional<std::size_t>(0) : std::nullopt;
+      }
+      highest = std::max<std::uint64_t>(highest, offset + into.size());
+      const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), c.length - offset));
+      for (std::size_t i = 0; i < count; ++i) into[i] = offset + i < sound.size() ? sound[offset + i] : 0;
+      return count;
+    };
+    const PackageSource source{c.length, readAt};
+    const auto report = InspectPackage(source);
+    ASSERT_EQ(report.has_value(), c.expected.has_value());
+    if (!report) continue;
+    EXPECT_EQ(report->problems, *c.expected);
+    EXPECT_EQ(report->fileLength, c.length);
+    EXPECT_EQ(highest, sound.size());  // the declared payload, and not a byte more
+  }
+}
+
 }  // namespace
 }  // namespace tessam
