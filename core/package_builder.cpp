@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <new>
 #include <utility>
 
 #include "core/byte_order.h"
@@ -68,8 +67,8 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   // Only now does the previous payload go: every failure above keeps it.
   ReleasePayload();
   header_.payloadLength = payloadLength;
-  // Not zero-filled: the read below fills every byte or the payload is dropped.
-  payload_.reset(new (std::nothrow) std::uint8_t[payloadLength]);
+  // The read below fills every byte or the payload is dropped.
+  payload_ = AllocatePayload(payloadLength);
   if (!payload_) return BuildFailure::kOutOfMemory;
   payloadSize_ = payloadLength;
   if (const auto failure = ReadAndScramble(*project, request.password, key, stop); failure != BuildFailure::kNone) {

@@ -13,6 +13,7 @@
 #include "core/build_failure.h"
 #include "core/build_request.h"
 #include "core/package_header.h"
+#include "core/payload_memory.h"
 #include "core/random.h"
 
 namespace tessam {
@@ -63,7 +64,7 @@ class PackageBuilder {
   std::unique_ptr<RandomGenerator> random_;
   ProgressObserver progress_;
   PackageHeader header_{};
-  std::unique_ptr<std::uint8_t[]> payload_;
+  PayloadBuffer payload_;
   std::size_t payloadSize_ = 0;
   std::uint16_t reservedWord_ = 0;
   BuildFailure lastFailure_ = BuildFailure::kNone;
