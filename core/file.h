@@ -76,6 +76,12 @@ class File {
   // Releases the handle and the hold; harmless when already closed.
   void Close();
 
+  // For the device read-back (device_reader_*.cpp), which works on the same
+  // file beside this layer: the descriptor or HANDLE, still owned by this File;
+  // and a File taking ownership of one opened there.
+  std::intptr_t native() const { return handle_; }
+  static File Adopt(std::intptr_t handle) { return File(handle); }
+
  private:
   using NativeHandle = std::intptr_t;  // a descriptor or a HANDLE
   static constexpr NativeHandle kInvalid = -1;

@@ -33,6 +33,7 @@ void PackageBuilder::ReleasePayload() {
 }
 
 int PackageBuilder::Build(const BuildRequest& request, std::stop_token stop) {
+  firstDifference_ = 0;
   lastFailure_ = Run(request, stop);
   return lastFailure_ == BuildFailure::kNone ? 1 : 0;
 }
@@ -81,9 +82,11 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   PackageWriteOptions options;
   options.stop = stop;
   options.heldFile = projectIdentity;
-  if (progress_) {
+  options.readBack = seams_.readBack;
+  options.differsAt = [this](std::uint64_t offset) { firstDifference_ = offset; };
+  if (seams_.progress) {
     options.progress = [this](std::uint64_t written, std::uint64_t total) {
-      progress_(BuildPhase::kWriting, written, total);
+      seams_.progress(BuildPhase::kWriting, written, total);
     };
   }
   return WritePackageExplained(header_, reservedWord_, payload(), request.packagePath, options);
@@ -104,8 +107,10 @@ void PackageBuilder::DrawSeedsAndFiller() {
 BuildFailure PackageBuilder::ReadAndScramble(File& project, const std::optional<BuildRequest::Password>& password,
                                              std::uint8_t key, const std::stop_token& stop) {
   std::function<void(std::uint64_t, std::uint64_t)> reportLoaded;
-  if (progress_) {
-    reportLoaded = [this](std::uint64_t done, std::uint64_t total) { progress_(BuildPhase::kReading, done, total); };
+  if (seams_.progress) {
+    reportLoaded = [this](std::uint64_t done, std::uint64_t total) {
+      seams_.progress(BuildPhase::kReading, done, total);
+    };
   }
   const LoadedImage loaded = LoadScrambledImage(project, project::kImageOffset, {payload_.get(), payloadSize_},
                                                 password, key, stop, reportLoaded);

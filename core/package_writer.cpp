@@ -29,6 +29,15 @@ BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std
   return file.Flush() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;
 }
 
+// Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
+// they were given, while the cache still holds the good ones.
+BuildFailure CheckOnDevice(File& file, const std::u16string& path, std::span<const std::uint8_t> header,
+                           std::span<const std::uint8_t> payload, const PackageWriteOptions& options) {
+  const ReadBackOutcome outcome = ReadBackAndCompare(file, path, header, payload, options.stop, options.readBack);
+  if (outcome.failure == BuildFailure::kPackageDiffers && options.differsAt) options.differsAt(outcome.firstDifference);
+  return outcome.failure;
+}
+
 }  // namespace
 
 std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header) {
@@ -79,6 +88,7 @@ BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reserved
   // From here on the old contents are gone, so a failure removes the file.
   BuildFailure result = file->Truncate() ? WriteContents(*file, headerBytes, payload, options)
                                          : BuildFailure::kPackageWriteError;
+  if (result == BuildFailure::kNone) result = CheckOnDevice(*file, packagePath, headerBytes, payload, options);
   file->Close();
   if (result != BuildFailure::kNone) RemoveFile(packagePath);
   return result;

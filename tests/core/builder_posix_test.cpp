@@ -1,9 +1,11 @@
 // Builder cases only POSIX systems can stage: a real write failure part-way (a
 // file-size limit makes write() fail with EFBIG, as a full disk would with
-// ENOSPC), and FIFOs at either path.
+// ENOSPC), a package changed on disk while it is read back, and FIFOs.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -32,6 +34,44 @@ TEST(PackageBuilderPosix, WriteFailingPartWayRemovesThePartialPackage) {
   EXPECT_EQ(written, 0);
   EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageWriteError);
   EXPECT_FALSE(std::filesystem::exists(package));
+}
+
+// Flock is advisory, so a plain descriptor can change the held package behind
+// the builder's back, as a faulty device would: the read-back must see it.
+TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
+  const test::TempDir dir;
+  const auto project = dir / "project.pmw";
+  const auto package = dir / "VANTU.PPW";
+  test::WriteFile(project, test::MakeProject(1200));
+  const off_t size = 64 + 1200 * 2000 + 92;
+  const struct {
+    const char* name;
+    bool (*change)(int fd);
+    std::uint64_t differsAt;
+  } cases[] = {
+      {"byte flipped", [](int fd) {
+         std::uint8_t byte = 0;
+         return ::pread(fd, &byte, 1, 2000000) == 1 && (byte ^= 0xFF, ::pwrite(fd, &byte, 1, 2000000) == 1);
+       }, 2000000},
+      {"cut short", [](int fd) { return ::ftruncate(fd, 1500000) == 0; }, 1500000},
+      {"grown", [](int fd) { return ::ftruncate(fd, size + 1) == 0; }, static_cast<std::uint64_t>(size)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PackageBuilder builder;
+    builder.SetTestSeams({{}, [&](std::uint64_t offset, std::span<std::uint8_t>) {
+                            if (offset != 0) return true;  // changed once the first piece is in
+                            const int fd = ::open(package.c_str(), O_RDWR);
+                            const bool changed = fd >= 0 && c.change(fd);
+                            if (fd >= 0) ::close(fd);
+                            EXPECT_TRUE(changed);
+                            return true;
+                          }});
+    EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 0);
+    EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageDiffers);
+    EXPECT_EQ(builder.firstDifference(), c.differsAt);
+    EXPECT_FALSE(std::filesystem::exists(package));
+  }
 }
 
 TEST(PackageBuilderPosix, FifoFailsAtOnceInsteadOfWaitingForAWriter) {

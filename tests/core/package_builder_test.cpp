@@ -191,31 +191,74 @@ TEST_F(PackageBuilderTest, PackagePathNamingTheProjectFailsInEverySpelling) {
 
 TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
   test::WriteFile(project, test::MakeProject(static_cast<std::uint16_t>(kPackageWriteChunk * 4 / 2000)));
-  // Stopped before the build, after the first of several chunks read, or written.
-  const std::optional<BuildPhase> phases[] = {std::nullopt, BuildPhase::kReading, BuildPhase::kWriting};
-  for (const auto phase : phases) {
-    SCOPED_TRACE(phase ? static_cast<int>(*phase) : -1);
+  // Stopped before the build, after the first of several chunks read, written or read back.
+  const struct {
+    const char* name;
+    std::optional<BuildPhase> phase;
+    bool readingBack;
+  } cases[] = {{"before", std::nullopt, false},
+               {"reading", BuildPhase::kReading, false},
+               {"writing", BuildPhase::kWriting, false},
+               {"reading back", std::nullopt, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     test::WriteFile(package, Bytes(5, 1));
     std::stop_source stop;
-    if (!phase) stop.request_stop();
-    builder.SetProgressObserver([&](BuildPhase now, std::uint64_t done, std::uint64_t total) {
-      if (now != phase) return;
-      EXPECT_LT(done, total);  // the stop is seen before the next chunk
-      stop.request_stop();
-    });
+    if (!c.phase && !c.readingBack) stop.request_stop();
+    builder.SetTestSeams({[&](BuildPhase now, std::uint64_t done, std::uint64_t total) {
+                            if (now != c.phase) return;
+                            EXPECT_LT(done, total);  // the stop is seen before the next chunk
+                            stop.request_stop();
+                          },
+                          [&](std::uint64_t, std::span<std::uint8_t>) {
+                            if (c.readingBack) stop.request_stop();
+                            return true;
+                          }});
     EXPECT_EQ(builder.Build(Request(), stop.get_token()), 0);
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kStopped);
     // The old package stays until it is cut; once cut, a stop removes it.
-    if (phase == BuildPhase::kWriting) {
+    const bool cut = c.phase == BuildPhase::kWriting || c.readingBack;
+    if (cut) {
       EXPECT_FALSE(fs::exists(package));
     } else {
       EXPECT_EQ(test::ReadFile(package), Bytes(5, 1));
     }
     // A half-read payload is dropped; a complete one stays, as after any failed write.
-    EXPECT_EQ(builder.payload().empty(), phase != BuildPhase::kWriting);
+    EXPECT_EQ(builder.payload().empty(), !cut);
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
     EXPECT_TRUE(File::OpenForWriting(package.u16string()));
   }
+}
+
+TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRemoved) {
+  test::WriteFile(project, test::MakeProject(1200));  // 2.4 MB: read back in three pieces
+  const struct {
+    const char* name;
+    std::uint64_t at;  // file offset the device gets wrong
+    BuildFailure failure;
+  } cases[] = {
+      {"header byte changed", 13, BuildFailure::kPackageDiffers},
+      {"last payload byte changed", 64 + 1200 * 2000 + 91, BuildFailure::kPackageDiffers},
+      {"read error in the second piece", 1 << 20, BuildFailure::kPackageReadBackError},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::WriteFile(package, Bytes(5, 1));
+    builder.SetTestSeams({{}, [&](std::uint64_t offset, std::span<std::uint8_t> bytes) {
+                            if (c.at < offset || c.at >= offset + bytes.size()) return true;
+                            bytes[c.at - offset] ^= 0x10;
+                            return c.failure == BuildFailure::kPackageDiffers;
+                          }});
+    EXPECT_EQ(builder.Build(Request()), 0);
+    EXPECT_EQ(builder.lastFailure(), c.failure);
+    if (c.failure == BuildFailure::kPackageDiffers) {
+      EXPECT_EQ(builder.firstDifference(), c.at);
+    }
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_TRUE(File::OpenForReading(project.u16string()));
+  }
+  builder.SetTestSeams({});
+  EXPECT_EQ(builder.Build(Request()), 1) << Describe(builder.lastFailure());
 }
 
 }  // namespace
