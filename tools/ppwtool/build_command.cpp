@@ -52,6 +52,10 @@ int RunBuild(const BuildArguments& arguments) {
   tessam::PackageBuilder builder;
   if (builder.Build(request) != 1) {
     std::cerr << "ppwtool: build failed: " << tessam::Describe(builder.lastFailure()) << "\n";
+    if (builder.lastFailure() == tessam::BuildFailure::kPackageDiffers) {
+      std::cerr << "ppwtool: the first differing byte is at file offset " << builder.firstDifference()
+                << "; the USB stick may be faulty\n";
+    }
     return kExitFailed;
   }
   const std::uint64_t written = tessam::layout::kHeaderSize + std::uint64_t{builder.header().payloadLength};
