@@ -37,10 +37,9 @@ std::optional<std::uint64_t> FirstDifference(std::span<const std::uint8_t> heade
     if (got.empty() || offset >= start + part.size()) continue;
     const auto expected = part.subspan(static_cast<std::size_t>(offset - start));
     const std::size_t length = std::min(expected.size(), got.size());
-    const auto mismatch = std::mismatch(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(length), expected.begin());
-    if (mismatch.first != got.begin() + static_cast<std::ptrdiff_t>(length)) {
-      return offset + static_cast<std::uint64_t>(mismatch.first - got.begin());
-    }
+    const auto end = got.begin() + static_cast<std::ptrdiff_t>(length);
+    const auto mismatch = std::mismatch(got.begin(), end, expected.begin()).first;
+    if (mismatch != end) return offset + static_cast<std::uint64_t>(mismatch - got.begin());
     offset += length;
     got = got.subspan(length);
   }
@@ -71,7 +70,9 @@ ReadBackOutcome ReadBackAndCompare(File& file, const std::u16string& path, std::
     }
     offset += *got;
     // Reads come back short only at the end of the file.
-    if (*got < piece) return offset == total ? ReadBackOutcome{} : ReadBackOutcome{BuildFailure::kPackageDiffers, offset};
+    if (*got < piece) {
+      return offset == total ? ReadBackOutcome{} : ReadBackOutcome{BuildFailure::kPackageDiffers, offset};
+    }
   }
 }
 

@@ -38,10 +38,9 @@ std::optional<DeviceReader> DeviceReader::Open(File& held, const std::u16string&
   if (fd < 0) return std::nullopt;
   DeviceReader reader(fd, true, alignment);
   struct stat info;
-  if (::fstat(fd, &info) != 0 ||
-      held.Identity() != FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}) {
-    return std::nullopt;
-  }
+  if (::fstat(fd, &info) != 0) return std::nullopt;
+  const FileIdentity opened{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  if (held.Identity() != opened) return std::nullopt;
   return reader;
 }
 

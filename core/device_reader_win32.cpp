@@ -14,10 +14,20 @@ constexpr std::size_t kLeastAlignment = 4096;
 
 HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-std::size_t SectorAlignment(HANDLE file) {
-  FILE_STORAGE_INFO storage{};
-  if (!::GetFileInformationByHandleEx(file, FileStorageInfo, &storage, sizeof storage)) return kLeastAlignment;
-  return std::max<std::size_t>(kLeastAlignment, storage.LogicalBytesPerSector);
+const wchar_t* Wide(const std::u16string& path) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t));
+  return reinterpret_cast<const wchar_t*>(path.c_str());
+}
+
+// The sector size of the volume `path` lies on, at least kLeastAlignment.
+std::size_t SectorAlignment(const std::u16string& path) {
+  wchar_t root[MAX_PATH + 1];
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!::GetVolumePathNameW(Wide(path), root, MAX_PATH + 1) ||
+      !::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+    return kLeastAlignment;
+  }
+  return std::max<std::size_t>(kLeastAlignment, bytesPerSector);
 }
 
 }  // namespace
@@ -30,15 +40,13 @@ std::optional<DeviceReader> DeviceReader::Open(File& held, const std::u16string&
   // with the access the writer had; its identity tells whether it is still
   // the file just written.
   held.Close();
-  static_assert(sizeof(wchar_t) == sizeof(char16_t));
-  const HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()),
-                                      GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
+  const HANDLE handle = ::CreateFileW(Wide(path), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_NO_BUFFERING, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   File reopened = File::Adopt(reinterpret_cast<std::intptr_t>(handle));
   if (reopened.Identity() != identity) return std::nullopt;  // not ours: let go of it
   held = std::move(reopened);
-  return DeviceReader(held.native(), false, SectorAlignment(handle));
+  return DeviceReader(held.native(), false, SectorAlignment(path));
 }
 
 DeviceReader::~DeviceReader() {

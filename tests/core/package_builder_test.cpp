@@ -71,11 +71,13 @@ TEST_F(PackageBuilderTest, SeedsOnceDrawsSeedsThenFillerModulo255AndWritesEveryH
   ASSERT_EQ(file.size(), 64u + 2092u);
   for (std::size_t i = 0; i < 2092; ++i) ASSERT_EQ(file[64 + i], source[256 + i] ^ 14) << "payload byte " << i;
   const std::uint16_t payloadCrc = Crc16(&file[64], 2092);
-  Bytes expected = {'Q', 'V', 'T', 'H', 0x01, 0x33, 0xEE, 0x16,                 // magic, version
-                    0, 0, 0x08, 0x2C, 0, 0, High(payloadCrc), Low(payloadCrc),  // payload length 2092, checksum
-                    0, 0, 0x07, 0xD0, 1, 2, 3, 4,                               // program length 2000, seeds
-                    0, 0, 0, 254, 5, 6, 7, 8};                                  // reserved word, filler
-  expected.resize(47, 0xFF);                                                     // reserved
+  const std::uint8_t fields[] = {'Q', 'V', 'T', 'H', 0x01, 0x33, 0xEE, 0x16,  // magic, version
+                                 0, 0, 0x08, 0x2C, 0, 0,                      // payload length 2092
+                                 High(payloadCrc), Low(payloadCrc),           // payload checksum
+                                 0, 0, 0x07, 0xD0, 1, 2, 3, 4,                // program length 2000, seeds
+                                 0, 0, 0, 254, 5, 6, 7, 8};                   // reserved word, filler
+  Bytes expected(47, 0xFF);                                                    // reserved from 32 on
+  std::copy(std::begin(fields), std::end(fields), expected.begin());
   for (const char c : std::string_view("www.halvor.cn")) expected.push_back(static_cast<std::uint8_t>(c));
   const std::uint16_t headerCrc = Crc16(expected.data(), 60);
   expected.insert(expected.end(), {0, 0, High(headerCrc), Low(headerCrc)});
