@@ -3,7 +3,6 @@
 // ENOSPC), a package changed on disk while it is read back, and FIFOs.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,8 +35,8 @@ TEST(PackageBuilderPosix, WriteFailingPartWayRemovesThePartialPackage) {
   EXPECT_FALSE(std::filesystem::exists(package));
 }
 
-// Flock is advisory, so a plain descriptor can change the held package behind
-// the builder's back, as a faulty device would: the read-back must see it.
+// Flock is advisory, so the held package can be cut or grown by its path behind
+// the builder's back, as a faulty device might: the read-back must see it.
 TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   const test::TempDir dir;
   const auto project = dir / "project.pmw";
@@ -45,27 +44,15 @@ TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   test::WriteFile(project, test::MakeProject(1200));
   const off_t size = 64 + 1200 * 2000 + 92;
   const struct {
-    const char* name;
-    bool (*change)(int fd);
+    off_t cutTo;
     std::uint64_t differsAt;
-  } cases[] = {
-      {"byte flipped", [](int fd) {
-         std::uint8_t byte = 0;
-         return ::pread(fd, &byte, 1, 2000000) == 1 && (byte ^= 0xFF, ::pwrite(fd, &byte, 1, 2000000) == 1);
-       }, 2000000},
-      {"cut short", [](int fd) { return ::ftruncate(fd, 1500000) == 0; }, 1500000},
-      {"grown", [](int fd) { return ::ftruncate(fd, size + 1) == 0; }, static_cast<std::uint64_t>(size)},
-  };
+  } cases[] = {{1500000, 1500000}, {size + 1, static_cast<std::uint64_t>(size)}};  // shorter, longer
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.cutTo);
     PackageBuilder builder;
     builder.SetTestSeams({{}, [&](std::uint64_t offset, std::span<std::uint8_t>) {
-                            if (offset != 0) return true;  // changed once the first piece is in
-                            const int fd = ::open(package.c_str(), O_RDWR);
-                            const bool changed = fd >= 0 && c.change(fd);
-                            if (fd >= 0) ::close(fd);
-                            EXPECT_TRUE(changed);
-                            return true;
+                            // Once the first piece is in.
+                            return offset != 0 || ::truncate(package.c_str(), c.cutTo) == 0;
                           }});
     EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 0);
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageDiffers);
