@@ -34,7 +34,9 @@ BuildFailure WriteContents(File& file, std::span<const std::uint8_t> header, std
 BuildFailure CheckOnDevice(File& file, const std::u16string& path, std::span<const std::uint8_t> header,
                            std::span<const std::uint8_t> payload, const PackageWriteOptions& options) {
   const ReadBackOutcome outcome = ReadBackAndCompare(file, path, header, payload, options.stop, options.readBack);
-  if (outcome.failure == BuildFailure::kPackageDiffers && options.differsAt) options.differsAt(outcome.firstDifference);
+  if (outcome.failure == BuildFailure::kPackageDiffers && options.differsAt) {
+    options.differsAt(outcome.firstDifference);
+  }
   return outcome.failure;
 }
 
