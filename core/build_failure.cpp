@@ -20,6 +20,10 @@ const char* Describe(BuildFailure failure) {
       return "the package file could not be written; no package was left at the path";
     case BuildFailure::kStopped: return "the build was stopped";
     case BuildFailure::kNoPayload: return "there is no payload of the header's length to write";
+    case BuildFailure::kPackageDiffers:
+      return "the device stored different bytes than were written (the package was removed)";
+    case BuildFailure::kPackageReadBackError:
+      return "the package could not be read back from the device to check it (the package was removed)";
   }
   return "unknown failure";
 }

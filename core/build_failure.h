@@ -17,6 +17,8 @@ enum class BuildFailure {
   kPackageWriteError,    // nothing left at the package path
   kStopped,
   kNoPayload,            // a write asked for without a payload of the header's length
+  kPackageDiffers,       // read back from the device, the package differed; removed
+  kPackageReadBackError, // the package could not be read back to be checked; removed
 };
 
 // One line of English naming the reason, for logs and the command line. For

@@ -26,11 +26,6 @@ constexpr std::uint16_t Crc16UpdateBitwise(std::uint16_t crc, const std::uint8_t
 // Crc16 of the whole buffer.
 std::uint16_t Crc16Update(std::uint16_t crc, const std::uint8_t* data, std::size_t length);
 
-// Joins checksums of two adjacent ranges A and B computed apart (so that they
-// can be computed at the same time): with first = Crc16Update(crc, A) and
-// secondFromZero = Crc16Update(0, B), returns Crc16Update(crc, A followed by B).
-std::uint16_t Crc16Combine(std::uint16_t first, std::uint16_t secondFromZero, std::uint64_t secondLength);
-
 inline std::uint16_t Crc16(const std::uint8_t* data, std::size_t length) {
   return Crc16Update(kCrc16Initial, data, length);
 }

@@ -120,6 +120,14 @@ class File {
   // Releases the handle and the hold; harmless when already closed.
   void Close();
 
+  // For the device read-back (device_reader_*.cpp), which works on the same
+  // file beside this layer: the descriptor or HANDLE, still owned by this File;
+  // and a File taking ownership of one opened there (none, and the handle
+  // closed, if its identity cannot be had). `created` carries over whether
+  // this run made the file, which decides what a later discard may remove.
+  std::intptr_t native() const { return handle_; }
+  static std::optional<File> Adopt(std::intptr_t handle, bool created);
+
  private:
   using NativeHandle = std::intptr_t;  // a descriptor or a HANDLE
   static constexpr NativeHandle kInvalid = -1;

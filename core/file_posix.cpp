@@ -138,6 +138,15 @@ std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   return IdentityOf(info);
 }
 
+std::optional<File> File::Adopt(std::intptr_t handle, bool created) {
+  struct stat info;
+  if (::fstat(Descriptor(handle), &info) != 0) {
+    ::close(Descriptor(handle));
+    return std::nullopt;
+  }
+  return File(handle, IdentityOf(info), created);
+}
+
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   const auto name = Utf16ToUtf8(path);
   if (!name || name->empty()) {

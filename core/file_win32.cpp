@@ -93,6 +93,16 @@ std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
 
 bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data
 
+std::optional<File> File::Adopt(std::intptr_t handle, bool created) {
+  const HANDLE native = reinterpret_cast<HANDLE>(handle);
+  const auto identity = IdentityOfHandle(native);
+  if (!identity) {
+    CloseHandle(native);
+    return std::nullopt;
+  }
+  return File(handle, *identity, created);
+}
+
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   if (path.empty()) {
     Tell(why, FileError::kNotFound);

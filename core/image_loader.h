@@ -23,13 +23,9 @@ struct LoadedImage {
 // bits of each password character at image offsets 8..15 (when there is a
 // password), XORs every byte with `key` and checksums the result.
 //
-// On two cores the copy out of the page cache and the checksum would otherwise
-// take turns, so chunks go alternately to this thread and one helper thread:
-// each reads, plants, scrambles and checksums its own chunks, and the chunk
-// checksums are joined in order at the end. Both stop before their next chunk
-// on a stop request or once either has failed; the helper is gone before this
-// returns. `progress` (bytes loaded so far, of the image's size) is called on
-// this thread only.
+// Chunk by chunk: each is scrambled and checksummed while it is still in the
+// cache the read left it in, and the stop request is looked at before each.
+// `progress` (bytes loaded so far, of the image's size) may be empty.
 LoadedImage LoadScrambledImage(File& project, std::uint64_t offset, std::span<std::uint8_t> image,
                                const std::optional<BuildRequest::Password>& password, std::uint8_t key,
                                const std::stop_token& stop,

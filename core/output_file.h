@@ -58,6 +58,9 @@ class OutputFile {
 
   FileError lastError() const { return error_; }
 
+  // The file itself, for the read-back after Finish; it stays held and owned here.
+  File& held() { return file_; }
+
  private:
   OutputFile(std::u16string path, File file, bool removeWhenDiscarded)
       : path_(std::move(path)), file_(std::move(file)), removeWhenDiscarded_(removeWhenDiscarded) {}

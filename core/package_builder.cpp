@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <ctime>
-#include <new>
 #include <utility>
 
 #include "core/byte_order.h"
@@ -34,6 +33,7 @@ void PackageBuilder::ReleasePayload() {
 }
 
 int PackageBuilder::Build(const BuildRequest& request, std::stop_token stop) {
+  firstDifference_ = 0;
   lastFailure_ = Run(request, stop);
   return lastFailure_ == BuildFailure::kNone ? 1 : 0;
 }
@@ -69,8 +69,8 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   // Only now does the previous payload go: every failure above keeps it.
   ReleasePayload();
   header_.payloadLength = payloadLength;
-  // Not zero-filled: the read below fills every byte or the payload is dropped.
-  payload_.reset(new (std::nothrow) std::uint8_t[payloadLength]);
+  // The read below fills every byte or the payload is dropped.
+  payload_ = AllocatePayload(payloadLength);
   if (!payload_) return BuildFailure::kOutOfMemory;
   payloadSize_ = payloadLength;
   if (const auto failure = ReadAndScramble(*project, request.password, key, stop); failure != BuildFailure::kNone) {
@@ -84,6 +84,8 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   options.stop = stop;
   options.heldFile = projectIdentity;
   options.cause = &lastCause_;
+  options.readBack = seams_.readBack;
+  options.differsAt = [this](std::uint64_t offset) { firstDifference_ = offset; };
   if (progress_) {
     options.progress = [this](std::uint64_t written, std::uint64_t total) {
       progress_(BuildPhase::kWriting, written, total);
@@ -108,7 +110,9 @@ BuildFailure PackageBuilder::ReadAndScramble(File& project, const std::optional<
                                              std::uint8_t key, const std::stop_token& stop) {
   std::function<void(std::uint64_t, std::uint64_t)> reportLoaded;
   if (progress_) {
-    reportLoaded = [this](std::uint64_t done, std::uint64_t total) { progress_(BuildPhase::kReading, done, total); };
+    reportLoaded = [this](std::uint64_t done, std::uint64_t total) {
+      progress_(BuildPhase::kReading, done, total);
+    };
   }
   const LoadedImage loaded = LoadScrambledImage(project, project::kImageOffset, {payload_.get(), payloadSize_},
                                                 password, key, stop, reportLoaded);

@@ -12,8 +12,10 @@
 
 #include "core/build_failure.h"
 #include "core/build_request.h"
+#include "core/device_readback.h"
 #include "core/file.h"
 #include "core/package_header.h"
+#include "core/payload_memory.h"
 #include "core/random.h"
 
 namespace tessam {
@@ -32,8 +34,8 @@ class PackageBuilder {
   PackageBuilder();  // system clock, runtime-compatible generator
   PackageBuilder(Clock clock, std::unique_ptr<RandomGenerator> random);
 
-  // 1 when the package file was written (and flushed to the device), 0
-  // otherwise; lastFailure() names why. A stop request makes it return 0
+  // 1 when the package file was written, flushed to the device and read back
+  // from it unchanged, 0 otherwise; lastFailure() names why. A stop request makes it return 0
   // promptly, leaving no partial package and nothing open or locked.
   //
   // The previous payload survives every failure found before the new one is
@@ -46,9 +48,19 @@ class PackageBuilder {
   // Replaces the observer (none at first); an empty one turns reports off.
   void SetProgressObserver(ProgressObserver observer) { progress_ = std::move(observer); }
 
+  // Test seam, never set by the program: a stand-in for the device when the
+  // package is read back.
+  struct TestSeams {
+    ReadBackSeam readBack;
+  };
+  void SetTestSeams(TestSeams seams) { seams_ = std::move(seams); }
+
   BuildFailure lastFailure() const { return lastFailure_; }
   // The system's cause when the last failure was a file's (none otherwise).
   FileError lastCause() const { return lastCause_; }
+  // For kPackageDiffers: the file offset of the first byte the device stores
+  // differently from what was written.
+  std::uint64_t firstDifference() const { return firstDifference_; }
 
   const PackageHeader& header() const { return header_; }
   std::span<const std::uint8_t> payload() const;
@@ -63,12 +75,14 @@ class PackageBuilder {
   Clock clock_;
   std::unique_ptr<RandomGenerator> random_;
   ProgressObserver progress_;
+  TestSeams seams_;
   PackageHeader header_{};
-  std::unique_ptr<std::uint8_t[]> payload_;
+  PayloadBuffer payload_;
   std::size_t payloadSize_ = 0;
   std::uint16_t reservedWord_ = 0;
   BuildFailure lastFailure_ = BuildFailure::kNone;
   FileError lastCause_ = FileError::kNone;
+  std::uint64_t firstDifference_ = 0;
 };
 
 }  // namespace tessam

@@ -29,6 +29,17 @@ BuildFailure WriteContents(OutputFile& file, std::span<const std::uint8_t> heade
   return file.Finish() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;
 }
 
+// Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
+// they were given, while the cache still holds the good ones.
+BuildFailure CheckOnDevice(File& file, const std::u16string& path, std::span<const std::uint8_t> header,
+                           std::span<const std::uint8_t> payload, const PackageWriteOptions& options) {
+  const ReadBackOutcome outcome = ReadBackAndCompare(file, path, header, payload, options.stop, options.readBack);
+  if (outcome.failure == BuildFailure::kPackageDiffers && options.differsAt) {
+    options.differsAt(outcome.firstDifference);
+  }
+  return outcome.failure;
+}
+
 }  // namespace
 
 std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header) {
@@ -76,7 +87,10 @@ BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reserved
     if (options.cause) *options.cause = cause;
     return BuildFailure::kPackageNotOpenable;
   }
-  const BuildFailure result = WriteContents(*output, headerBytes, payload, options);
+  BuildFailure result = WriteContents(*output, headerBytes, payload, options);
+  if (result == BuildFailure::kNone) {
+    result = CheckOnDevice(output->held(), packagePath, headerBytes, payload, options);
+  }
   if (result != BuildFailure::kNone) {
     if (options.cause) *options.cause = output->lastError();
     output->Discard();

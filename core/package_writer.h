@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/build_failure.h"
+#include "core/device_readback.h"
 #include "core/file.h"
 #include "core/output_file.h"
 #include "core/package_header.h"
@@ -30,11 +31,16 @@ struct PackageWriteOptions {
   std::optional<FileIdentity> heldFile;
   // Told the payload bytes written so far after each chunk (on the writing thread).
   std::function<void(std::uint64_t written, std::uint64_t total)> progress;
-  // Writes one piece of the package to the open file; empty means OutputFile::Write.
-  // Tests put a failing one here to prove a partial package is removed.
+  // Test seam: writes one piece of the package to the open file; empty means
+  // OutputFile::Write. Tests put a failing one here to prove a partial package is removed.
   std::function<bool(OutputFile&, std::span<const std::uint8_t>)> writeChunk;
   // Told the cause of a failure to open or write the package, if any.
   FileError* cause = nullptr;
+  // Test seam: stands in for the device when the flushed package is read back.
+  ReadBackSeam readBack;
+  // Told the file offset of the first byte the device stores differently, when
+  // the read-back finds one (kPackageDiffers).
+  std::function<void(std::uint64_t offset)> differsAt;
 };
 
 // The 64 header bytes as the file holds them: big-endian integers, single bytes
@@ -48,7 +54,8 @@ std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& 
 // checked against `options.heldFile` before it is cut; once cut, any failure
 // removes it through the open file (see OutputFile), so a failed build leaves
 // no package behind, not even the previous one. On success the bytes have
-// reached the device and the path still leads to them.
+// reached the device, reading them back from it, past the system's cache, gave
+// exactly what was written, and the path still leads to them.
 int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
                  const std::u16string& packagePath, const PackageWriteOptions& options = {});
 

@@ -71,11 +71,13 @@ TEST_F(PackageBuilderTest, SeedsOnceDrawsSeedsThenFillerModulo255AndWritesEveryH
   ASSERT_EQ(file.size(), 64u + 2092u);
   for (std::size_t i = 0; i < 2092; ++i) ASSERT_EQ(file[64 + i], source[256 + i] ^ 14) << "payload byte " << i;
   const std::uint16_t payloadCrc = Crc16(&file[64], 2092);
-  Bytes expected = {'Q', 'V', 'T', 'H', 0x01, 0x33, 0xEE, 0x16,                 // magic, version
-                    0, 0, 0x08, 0x2C, 0, 0, High(payloadCrc), Low(payloadCrc),  // payload length 2092, checksum
-                    0, 0, 0x07, 0xD0, 1, 2, 3, 4,                               // program length 2000, seeds
-                    0, 0, 0, 254, 5, 6, 7, 8};                                  // reserved word, filler
-  expected.resize(47, 0xFF);                                                     // reserved
+  const std::uint8_t fields[] = {'Q', 'V', 'T', 'H', 0x01, 0x33, 0xEE, 0x16,  // magic, version
+                                 0, 0, 0x08, 0x2C, 0, 0,                      // payload length 2092
+                                 High(payloadCrc), Low(payloadCrc),           // payload checksum
+                                 0, 0, 0x07, 0xD0, 1, 2, 3, 4,                // program length 2000, seeds
+                                 0, 0, 0, 254, 5, 6, 7, 8};                   // reserved word, filler
+  Bytes expected(47, 0xFF);                                                    // reserved from 32 on
+  std::copy(std::begin(fields), std::end(fields), expected.begin());
   for (const char c : std::string_view("www.halvor.cn")) expected.push_back(static_cast<std::uint8_t>(c));
   const std::uint16_t headerCrc = Crc16(expected.data(), 60);
   expected.insert(expected.end(), {0, 0, High(headerCrc), Low(headerCrc)});
@@ -191,31 +193,74 @@ TEST_F(PackageBuilderTest, PackagePathNamingTheProjectFailsInEverySpelling) {
 
 TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
   test::WriteFile(project, test::MakeProject(static_cast<std::uint16_t>(kPackageWriteChunk * 4 / 2000)));
-  // Stopped before the build, after the first of several chunks read, or written.
-  const std::optional<BuildPhase> phases[] = {std::nullopt, BuildPhase::kReading, BuildPhase::kWriting};
-  for (const auto phase : phases) {
-    SCOPED_TRACE(phase ? static_cast<int>(*phase) : -1);
+  // Stopped before the build, after the first of several chunks read, written or read back.
+  const struct {
+    const char* name;
+    std::optional<BuildPhase> phase;
+    bool readingBack;
+  } cases[] = {{"before", std::nullopt, false},
+               {"reading", BuildPhase::kReading, false},
+               {"writing", BuildPhase::kWriting, false},
+               {"reading back", std::nullopt, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     test::WriteFile(package, Bytes(5, 1));
     std::stop_source stop;
-    if (!phase) stop.request_stop();
+    if (!c.phase && !c.readingBack) stop.request_stop();
     builder.SetProgressObserver([&](BuildPhase now, std::uint64_t done, std::uint64_t total) {
-      if (now != phase) return;
+      if (now != c.phase) return;
       EXPECT_LT(done, total);  // the stop is seen before the next chunk
       stop.request_stop();
     });
+    builder.SetTestSeams({[&](std::uint64_t, std::span<std::uint8_t>) {
+      if (c.readingBack) stop.request_stop();
+      return true;
+    }});
     EXPECT_EQ(builder.Build(Request(), stop.get_token()), 0);
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kStopped);
     // The old package stays until it is cut; once cut, a stop removes it.
-    if (phase == BuildPhase::kWriting) {
+    const bool cut = c.phase == BuildPhase::kWriting || c.readingBack;
+    if (cut) {
       EXPECT_FALSE(fs::exists(package));
     } else {
       EXPECT_EQ(test::ReadFile(package), Bytes(5, 1));
     }
     // A half-read payload is dropped; a complete one stays, as after any failed write.
-    EXPECT_EQ(builder.payload().empty(), phase != BuildPhase::kWriting);
+    EXPECT_EQ(builder.payload().empty(), !cut);
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
     EXPECT_TRUE(File::OpenForWriting(package.u16string()));
   }
+}
+
+TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRemoved) {
+  test::WriteFile(project, test::MakeProject(1200));  // 2.4 MB: read back in three pieces
+  const struct {
+    const char* name;
+    std::uint64_t at;  // file offset the device gets wrong
+    BuildFailure failure;
+  } cases[] = {
+      {"header byte changed", 13, BuildFailure::kPackageDiffers},
+      {"last payload byte changed", 64 + 1200 * 2000 + 91, BuildFailure::kPackageDiffers},
+      {"read error in the second piece", 1 << 20, BuildFailure::kPackageReadBackError},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::WriteFile(package, Bytes(5, 1));
+    builder.SetTestSeams({[&](std::uint64_t offset, std::span<std::uint8_t> bytes) {
+                            if (c.at < offset || c.at >= offset + bytes.size()) return true;
+                            bytes[c.at - offset] ^= 0x10;
+                            return c.failure == BuildFailure::kPackageDiffers;
+                          }});
+    EXPECT_EQ(builder.Build(Request()), 0);
+    EXPECT_EQ(builder.lastFailure(), c.failure);
+    if (c.failure == BuildFailure::kPackageDiffers) {
+      EXPECT_EQ(builder.firstDifference(), c.at);
+    }
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_TRUE(File::OpenForReading(project.u16string()));
+  }
+  builder.SetTestSeams({});
+  EXPECT_EQ(builder.Build(Request()), 1) << Describe(builder.lastFailure());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Building from the dialog: the outcomes a user sees, with the package
 // checked byte for byte; the edit disabled during a build; a second click;
-// "关闭" and the close box in the middle of a build of the largest project.
+// "关闭" and the close box in the middle of a build of the largest project; a
+// package the device does not give back as written.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -219,6 +220,22 @@ TEST_F(Building, CloseButtonAndCloseBoxStopABuildOfTheLargestProject) {
     EXPECT_EQ(saved.projectPath, closeBox ? largest : L"");
     EXPECT_EQ(saved.packagePath, closeBox ? packagePath : L"");
   }
+}
+
+TEST_F(Building, PackageTheDeviceStoresDifferentlyShowsTheFailureAndIsRemoved) {
+  builder->SetTestSeams({[](std::uint64_t, std::span<std::uint8_t> readBack) {
+                           readBack[100] ^= 1;  // a stick that keeps one wrong bit
+                           return true;
+                         }});
+  WriteBytes(projectPath, MakeProject(1));
+  DialogUnderTest dialog(Services());
+  Fill(dialog, projectPath, packagePath);
+  const OwnedWindow box = Generate(dialog);
+  EXPECT_EQ(box.text, kFailed);
+  dialog.Dismiss(box);
+  EXPECT_EQ(builder->lastFailure(), BuildFailure::kPackageDiffers);
+  EXPECT_FALSE(std::filesystem::exists(packagePath));
+  EXPECT_TRUE(reveals->paths().empty());
 }
 
 }  // namespace

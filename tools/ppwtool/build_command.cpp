@@ -28,6 +28,10 @@ int RunBuild(const BuildArguments& arguments) {
     std::cerr << "ppwtool: build failed: " << tessam::Describe(builder.lastFailure());
     if (builder.lastCause() != tessam::FileError::kNone) std::cerr << ": " << tessam::Describe(builder.lastCause());
     std::cerr << "\n";
+    if (builder.lastFailure() == tessam::BuildFailure::kPackageDiffers) {
+      std::cerr << "ppwtool: the first differing byte is at file offset " << builder.firstDifference()
+                << "; the USB stick may be faulty\n";
+    }
     return kExitFailed;
   }
   const std::uint64_t written = tessam::layout::kHeaderSize + std::uint64_t{builder.header().payloadLength};
