@@ -67,6 +67,8 @@ build() {  # build PACKAGE ARCH DEPENDS SECTION SUMMARY DESCRIPTION
 build ppwtool "$(dpkg --print-architecture)" "$ppwtool_depends" electronics \
   "build, check and unpack Tessam download packages" \
   "ppwtool is the command-line companion of Tessam: it turns a GX Developer project (.pmw) into a VANTU.PPW download package for a PLC, prints every field of a package with its checksums and a verdict, and extracts the program image."
-build tessam all "wine64 | wine, fonts-wqy-microhei" electronics \
+# Both Wine packages: wine64 alone puts no wine, wineserver or winepath on the
+# PATH (only the `wine` package does), and the launcher needs a 64-bit prefix.
+build tessam all "wine64, wine, fonts-wqy-microhei" electronics \
   "GX Developer project to USB download package (runs under Wine)" \
   "Tessam turns one GX Developer project file (.pmw) into a download package, VANTU.PPW, on a USB stick, from which a controller loads the PLC program. This package runs the Windows program under Wine; each user keeps the settings file and the Wine prefix in their own data folder."

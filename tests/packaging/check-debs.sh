@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 lintian --fail-on error "$ppwtool_deb" "$tessam_deb" 2> >(grep -v 'root privileges' >&2) \
   || fail "lintian reports errors"
-[[ $(dpkg-deb -f "$tessam_deb" Depends) == "wine64 | wine, fonts-wqy-microhei" ]] || fail "tessam's Depends"
+[[ $(dpkg-deb -f "$tessam_deb" Depends) == "wine64, wine, fonts-wqy-microhei" ]] || fail "tessam's Depends"
 [[ $(dpkg-deb -f "$ppwtool_deb" Depends) == *libc6* ]] || fail "ppwtool's Depends lack its libraries"
 
 # The same files as `make install`, under /usr, manual pages compressed.
