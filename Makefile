@@ -5,8 +5,8 @@ JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps native sanitize windows build run test test-native test-sanitize test-windows test-packaging \
-        fuzz fuzz-smoke bench screenshots programs dist install uninstall clean
+.PHONY: deps native release sanitize windows build configs run test test-native test-release test-sanitize \
+        test-windows test-packaging fuzz fuzz-smoke bench screenshots programs dist install uninstall clean
 
 deps:
 	@scripts/install-deps.sh
@@ -14,6 +14,12 @@ deps:
 native: deps
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j $(JOBS)
+
+# The optimised build the releases ship; its own tests run too, since -O3
+# raises warnings and exposes faults the other builds do not.
+release: deps
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS)
 
 sanitize: deps
 	cmake --preset sanitize >/dev/null
@@ -25,11 +31,23 @@ windows: deps
 
 build: native windows
 
+# Every CMake build type must build with warnings as errors, not only the
+# presets' ones. Slow: four full native builds.
+CONFIGS := Debug Release RelWithDebInfo MinSizeRel
+configs: deps
+	for config in $(CONFIGS); do \
+	  cmake -S . -B build/config-$$config -G Ninja -DCMAKE_BUILD_TYPE=$$config -DTESSAM_BUILD_BENCH=ON >/dev/null && \
+	  cmake --build build/config-$$config -j $(JOBS) || exit 1; \
+	done
+
 run: windows
 	scripts/run-tessam.sh build/windows/app/Tessam.exe
 
 test-native: native
 	ctest --preset native
+
+test-release: release
+	ctest --preset release
 
 test-sanitize: sanitize
 	ctest --preset sanitize
@@ -48,17 +66,20 @@ fuzz-smoke:
 test-packaging: dist
 	scripts/wine-session.sh tests/packaging/check-dist.sh
 	scripts/wine-session.sh tests/packaging/check-install.sh
+	tests/packaging/check-debs.sh
+	tests/packaging/check-reproducible.sh
 
-test: test-native test-sanitize test-windows test-packaging fuzz-smoke
+test: test-native test-release test-sanitize test-windows test-packaging fuzz-smoke
 	@echo "All suites passed."
 
 bench: native
 	scripts/bench.sh
 
-# Releases and installs need only the shipped programs, not the test suites.
+# Releases and installs need only the shipped programs, optimised, not the
+# test suites.
 programs: deps
-	cmake --preset native >/dev/null
-	cmake --build --preset native -j $(JOBS) --target ppwtool
+	cmake --preset release >/dev/null
+	cmake --build --preset release -j $(JOBS) --target ppwtool
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS) --target Tessam ppwtool
 

@@ -1,20 +1,38 @@
 #!/usr/bin/env bash
-# Makes the release archives in build/dist: the Windows zip, the Linux
-# ppwtool tarball and SHA256SUMS for both. Expects the windows and native
-# presets to be built (the Makefile's `dist` target does that first).
+# Makes the release files in OUT (default build/dist): the Windows zip, the
+# Linux ppwtool tarball, the two Debian packages and SHA256SUMS. Expects the
+# windows and release presets to be built (the Makefile's `dist` does that).
+# The same commit gives the same bytes: every time is SOURCE_DATE_EPOCH (the
+# commit's date unless set), entries go in name order, owned by root, with
+# fixed modes.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-out="$root/build/dist"
+out=$(realpath -m "${1:-$root/build/dist}")
+if [[ -z ${SOURCE_DATE_EPOCH:-} ]]; then
+  SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || stat -c %Y "$root/CMakeLists.txt")
+fi
+export SOURCE_DATE_EPOCH TZ=UTC0 LC_ALL=C
+umask 022
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root/build/release/CMakeCache.txt")
+win="$work/win"
+linux="$work/ppwtool-$version-linux-x86_64"
+cmake --install "$root/build/windows" --component dist --prefix "$win" --strip >/dev/null
+cmake --install "$root/build/release" --component dist --prefix "$linux" --strip >/dev/null
+chmod -R u=rwX,go=rX "$work"
+find "$work" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+
 rm -rf "$out"
 mkdir -p "$out"
-for preset in windows native; do
-  (cd "$work" && cpack --config "$root/build/$preset/CPackConfig.cmake" -B "$work/$preset" >/dev/null)
-  find "$work/$preset" -maxdepth 1 -type f \( -name '*.zip' -o -name '*.tar.gz' \) -exec mv {} "$out/" \;
-done
+# zip: no extra fields (owners, extra time stamps), no folder entries; its
+# DOS times are local times, hence TZ above.
+(cd "$win" && find . -type f -printf '%P\n' | sort | zip -X -D -q -9 -@ "$out/Tessam-$version-win64.zip")
+tar -C "$work" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner --format=gnu \
+  -cf - "$(basename "$linux")" | gzip -9n >"$out/$(basename "$linux").tar.gz"
+"$root/scripts/make-debs.sh" "$out" "$version" "$linux/bin/ppwtool" "$win/Tessam.exe"
 
 cd "$out"
-sha256sum -- *.zip *.tar.gz >SHA256SUMS
+sha256sum -- *.zip *.tar.gz *.deb >SHA256SUMS
 ls -l "$out"

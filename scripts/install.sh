@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs ppwtool, its manual page, the tessam launcher with Tessam.exe, the
-# desktop entry and the icons under PREFIX, and records every file and folder
-# it created in PREFIX/lib/tessam/installed so that uninstall.sh removes
-# exactly those. Expects the native and windows presets to be built.
+# Installs ppwtool, the tessam launcher with Tessam.exe, their manual pages,
+# the desktop entry and the icons under PREFIX (the list is shipped-files.sh),
+# and records every file and folder it created in PREFIX/lib/tessam/installed
+# so that uninstall.sh removes exactly those. Expects the release and windows presets to be built.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 prefix=${1:?usage: install.sh PREFIX}
@@ -27,17 +27,10 @@ icons=$(mktemp -d)
 trap 'rm -rf "$icons"' EXIT
 python3 "$root/scripts/make-icon.py" --hicolor "$icons" >/dev/null
 
-put 755 "$root/build/native/tools/ppwtool/ppwtool" "$prefix/bin/ppwtool"
-put 644 "$root/tools/ppwtool/ppwtool.1" "$prefix/share/man/man1/ppwtool.1"
-put 755 "$root/packaging/tessam-launcher.sh" "$prefix/bin/tessam"
-put 644 "$root/build/windows/app/Tessam.exe" "$manifest_dir/Tessam.exe"
-put 644 "$root/scripts/wine-env.sh" "$manifest_dir/wine-env.sh"
-put 755 "$root/scripts/wine-prefix.sh" "$manifest_dir/wine-prefix.sh"
-put 644 "$root/packaging/tessam.desktop" "$prefix/share/applications/tessam.desktop"
-for png in "$icons"/*/apps/tessam.png; do
-  size=$(basename "$(dirname "$(dirname "$png")")")
-  put 644 "$png" "$prefix/share/icons/hicolor/$size/apps/tessam.png"
-done
+source "$root/scripts/shipped-files.sh"
+while read -r _ mode dest source; do
+  put "$mode" "$source" "$prefix/$dest"
+done < <(shipped_files "$root/build/release/tools/ppwtool/ppwtool" "$root/build/windows/app/Tessam.exe" "$icons")
 
 # Folders first in creation order, files after; uninstall walks it backwards.
 # Merge with an earlier manifest so a reinstall keeps the folders it made.

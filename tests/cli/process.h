@@ -1,6 +1,6 @@
 #pragma once
-// Runs a program as a user's shell would: empty stdin, stdout and stderr into
-// the given files. One implementation per platform.
+// Runs a program with empty stdin, stdout and stderr into the given files,
+// each argument reaching it unchanged. One implementation per platform.
 #include <filesystem>
 #include <string>
 #include <vector>

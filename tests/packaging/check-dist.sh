@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks what `make dist` made: the zip holds exactly the shipped files, both
 # Windows programs start under Wine, the tarball holds ppwtool and its manual
-# page, and SHA256SUMS matches. Run inside scripts/wine-session.sh.
+# page, and SHA256SUMS matches. The .deb files have check-debs.sh. Run inside scripts/wine-session.sh.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 dist="$root/build/dist"
@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
-[[ $(wc -l <"$dist/SHA256SUMS") -eq 2 ]] || fail "SHA256SUMS should list exactly two archives"
+[[ $(wc -l <"$dist/SHA256SUMS") -eq 4 ]] || fail "SHA256SUMS should list the zip, the tarball and two .deb files"
 
 zip_files=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
 [[ $zip_files == "README.txt Tessam.exe ppwtool.exe " ]] || fail "zip holds: $zip_files"
