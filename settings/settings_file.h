@@ -2,6 +2,7 @@
 // "config.cfg" beside the executable: the last project and package paths
 // ([Path] PMW and PPM) and the encryption password ([Password] Password).
 #include <string>
+#include <string_view>
 
 namespace tessam {
 
@@ -16,8 +17,9 @@ class SettingsFile {
   SettingsFile() = default;
   explicit SettingsFile(std::wstring path) : path_(std::move(path)) {}
 
-  // "config.cfg" in the directory of the running executable.
-  void Locate();
+  // The settings file in the directory of the running executable: that
+  // directory put into `pattern` ("%s\config.cfg"), which the caller owns.
+  void Locate(std::wstring_view pattern);
   const std::wstring& path() const { return path_; }
 
   // Missing file, section or key: empty values. Values come back whole.

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include "ui/framework/handles.h"
-#include "ui/framework/strings.h"
-#include "ui/resource.h"
+#include "framework/handles.h"
+#include "framework/strings.h"
 
 namespace tessam {
 
@@ -38,7 +37,7 @@ void CreateUnicodeFileIfMissing(const std::wstring& file) {
 
 }  // namespace
 
-void SettingsFile::Locate() {
+void SettingsFile::Locate(std::wstring_view pattern) {
   std::wstring directory = fw::ModulePath();
   const auto slash = directory.rfind(L'\\');
   if (directory.empty() || slash == std::wstring::npos) {
@@ -46,7 +45,7 @@ void SettingsFile::Locate() {
     return;
   }
   directory.erase(slash);
-  path_ = fw::FormatWith(fw::LoadResourceString(IDS_SETTINGS_FILE_FORMAT), directory);
+  path_ = fw::FormatWith(pattern, directory);
 }
 
 SavedSettings SettingsFile::Load() const {

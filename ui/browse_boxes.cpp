@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "ui/framework/handles.h"
-#include "ui/framework/strings.h"
+#include "framework/com.h"
+#include "framework/strings.h"
 #include "ui/resource.h"
 
 namespace tessam {

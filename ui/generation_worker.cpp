@@ -2,7 +2,7 @@
 
 #include <shlwapi.h>
 
-#include "ui/framework/strings.h"
+#include "framework/strings.h"
 #include "ui/resource.h"
 
 namespace tessam {

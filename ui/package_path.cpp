@@ -1,6 +1,6 @@
 #include "ui/package_path.h"
 
-#include "ui/framework/strings.h"
+#include "framework/strings.h"
 
 namespace tessam {
 

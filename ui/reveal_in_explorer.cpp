@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "ui/framework/handles.h"
+#include "framework/com.h"
 
 namespace tessam {
 

@@ -5,8 +5,8 @@
 
 #include "ui/about_dlg.h"
 #include "ui/browse_boxes.h"
-#include "ui/framework/app.h"
-#include "ui/framework/strings.h"
+#include "framework/app.h"
+#include "framework/strings.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
 #include "ui/reveal_in_explorer.h"
@@ -37,7 +37,7 @@ CTessamDlg::CTessamDlg(Services services)
       settings_(std::move(services.settingsPath)),
       builder_(services.builder ? std::move(services.builder) : std::make_shared<PackageBuilder>()),
       reveal_(services.reveal ? std::move(services.reveal) : Reveal(RevealInExplorer)) {
-  if (settings_.path().empty()) settings_.Locate();
+  if (settings_.path().empty()) settings_.Locate(fw::LoadResourceString(IDS_SETTINGS_FILE_FORMAT));
 }
 
 CTessamDlg::~CTessamDlg() {

@@ -9,8 +9,8 @@
 
 #include "core/package_builder.h"
 #include "settings/settings_file.h"
-#include "ui/framework/dialog.h"
-#include "ui/framework/handles.h"
+#include "framework/dialog.h"
+#include "framework/handles.h"
 #include "ui/generation_worker.h"
 #include "ui/worker_channel.h"
 

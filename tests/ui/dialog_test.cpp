@@ -7,8 +7,8 @@
 
 #include "settings/settings_file.h"
 #include "tests/ui/test_support.h"
-#include "ui/framework/app.h"
-#include "ui/framework/strings.h"
+#include "framework/app.h"
+#include "framework/strings.h"
 #include "ui/resource.h"
 
 namespace tessam::test {

@@ -9,7 +9,7 @@
 #include <shlobj.h>
 
 #include "tests/ui/test_support.h"
-#include "ui/framework/handles.h"
+#include "framework/com.h"
 
 namespace tessam::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/ui/test_support.h"
-#include "ui/framework/handles.h"
-#include "ui/framework/strings.h"
+#include "framework/handles.h"
+#include "framework/strings.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
 

@@ -1,6 +1,6 @@
-#include "ui/framework/app.h"
+#include "framework/app.h"
 
-#include "ui/framework/strings.h"
+#include "framework/strings.h"
 
 namespace fw {
 
