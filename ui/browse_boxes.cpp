@@ -24,6 +24,11 @@ std::wstring FilterFromBars(std::wstring filter) {
   return filter;
 }
 
+int CALLBACK SelectStartFolder(HWND box, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED) ::SendMessageW(box, BFFM_SETSELECTIONW, TRUE, start);
+  return 0;
+}
+
 }  // namespace
 
 std::optional<std::wstring> AskForProjectFile(HWND owner) {
@@ -47,13 +52,17 @@ std::optional<std::wstring> AskForProjectFile(HWND owner) {
   return file;
 }
 
-std::optional<std::wstring> AskForPackageFolder(HWND owner) {
+std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& start) {
   std::wstring displayName(MAX_PATH, L'\0');
   BROWSEINFOW box{};
   box.hwndOwner = owner;
   box.pszDisplayName = displayName.data();
   box.lpszTitle = L"请选择生成U盘PLC程序的文件夹";
   box.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+  if (!start.empty()) {
+    box.lpfn = SelectStartFolder;
+    box.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  }
   const fw::UniquePidl chosen(::SHBrowseForFolderW(&box));
   if (!chosen) return std::nullopt;
 

@@ -7,4 +7,9 @@ namespace tessam {
 // selected. 1 when the shell accepted the request, 0 otherwise.
 int RevealInExplorer(const std::wstring& path);
 
+// `path` in a form the shell's parser accepts: absolute, without the "\\?\"
+// prefix where dropping it names the same file, and in its short form when
+// it is still longer than the shell's paths may be.
+std::wstring ShellParsablePath(const std::wstring& path);
+
 }  // namespace tessam
