@@ -120,7 +120,8 @@ BOOL CTessamDlg::OnInitDialog() {
   // Conventions of the platform that leave the template as it is: path
   // completion, and files dropped from Explorer, also from a less
   // privileged one.
-  for (const int edit : {IDC_PROJECT_PATH, IDC_PACKAGE_PATH}) ::SHAutoComplete(GetDlgItem(edit), SHACF_FILESYSTEM);
+  projectCompletion_.Attach(GetDlgItem(IDC_PROJECT_PATH));
+  packageCompletion_.Attach(GetDlgItem(IDC_PACKAGE_PATH));
   ::DragAcceptFiles(self, TRUE);
   for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049} /* WM_COPYGLOBALDATA */}) {
     ::ChangeWindowMessageFilterEx(self, message, MSGFLT_ALLOW, nullptr);

@@ -13,6 +13,7 @@
 #include "framework/handles.h"
 #include "ui/build_progress.h"
 #include "ui/generation_worker.h"
+#include "ui/path_completion.h"
 #include "ui/worker_channel.h"
 
 namespace tessam {
@@ -84,6 +85,8 @@ class CTessamDlg : public fw::CDialog {
   std::shared_ptr<PackageBuilder> builder_;  // shared with the running worker
   Reveal reveal_;
   std::shared_ptr<BuildProgress> progress_;
+  PathCompletion projectCompletion_;
+  PathCompletion packageCompletion_;
   int modalWindows_ = 0;
   bool outcomeWaiting_ = false;
   std::shared_ptr<WorkerChannel> channel_;   // exists while the window does
