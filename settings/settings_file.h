@@ -26,8 +26,10 @@ class SettingsFile {
   SavedSettings Load() const;
 
   // Writes PMW then PPM in [Path]; everything else in the file stays. A new
-  // file is created as UTF-16 so that any path survives. Failures are
-  // silent: a file that cannot be written is left as it was.
+  // file is created as UTF-16 so that any path survives; an existing file
+  // keeps its encoding unless a path does not fit it, and then becomes
+  // UTF-16. Failures are silent: a file that cannot be written is left as it
+  // was.
   void SavePaths(const std::wstring& projectPath, const std::wstring& packagePath) const;
 
  private:
