@@ -15,10 +15,12 @@ namespace {
 constexpr std::wstring_view kVerbatim = L"\\\\?\\";
 constexpr std::wstring_view kVerbatimUnc = L"\\\\?\\UNC\\";
 
-std::wstring Absolute(const std::wstring& path) {
-  std::error_code error;
-  std::wstring full = std::filesystem::absolute(path, error).wstring();
-  return error ? path : full;
+std::wstring FullPathName(const std::wstring& path) {
+  std::wstring full(::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD copied = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (copied == 0 || copied >= full.size()) return {};
+  full.resize(copied);
+  return full;
 }
 
 // Without its prefix, unless the path needs it: a name ending in a dot or a
@@ -32,40 +34,68 @@ std::wstring WithoutVerbatimPrefix(const std::wstring& path) {
   } else {
     return path;
   }
-  return Absolute(plain) == plain ? plain : path;
+  return FullPathName(plain) == plain ? plain : path;
 }
 
-std::wstring ShortForm(const std::wstring& path) {
-  // The long-path form is what lets the call see past MAX_PATH.
-  const std::wstring verbatim = path.starts_with(kVerbatim) ? path
-                                : path.starts_with(L"\\\\") ? std::wstring(kVerbatimUnc) + path.substr(2)
-                                                            : std::wstring(kVerbatim) + path;
-  std::wstring result(::GetShortPathNameW(verbatim.c_str(), nullptr, 0), L'\0');
-  const DWORD copied = ::GetShortPathNameW(verbatim.c_str(), result.data(), static_cast<DWORD>(result.size()));
-  if (copied == 0 || copied >= result.size()) return path;
-  result.resize(copied);
-  return WithoutVerbatimPrefix(result);
+// The shell's item for `path`. A path longer than the shell's parser takes
+// is parsed in two steps: a leading folder that fits, then the rest from
+// inside that folder.
+HRESULT ParseItem(IShellFolder& desktop, std::wstring path, PIDLIST_ABSOLUTE* item) {
+  std::size_t split = path.size();
+  if (path.size() >= MAX_PATH) {
+    split = path.find_last_of(L'\\', MAX_PATH - 1);
+    if (split == std::wstring::npos || path.size() - split - 1 >= MAX_PATH) return E_INVALIDARG;
+  }
+  std::wstring head = path.substr(0, split), tail = split < path.size() ? path.substr(split + 1) : L"";
+  PIDLIST_RELATIVE parsed = nullptr;
+  if (const HRESULT result = desktop.ParseDisplayName(nullptr, nullptr, head.data(), nullptr, &parsed, nullptr);
+      FAILED(result)) {
+    return result;
+  }
+  // Relative to the desktop, which makes it absolute.
+  fw::UniquePidl folder(reinterpret_cast<PIDLIST_ABSOLUTE>(parsed));
+  if (tail.empty()) {
+    *item = folder.release();
+    return S_OK;
+  }
+  fw::ComPtr<IShellFolder> inside;
+  if (const HRESULT result = desktop.BindToObject(folder.get(), nullptr, IID_IShellFolder,
+                                                  reinterpret_cast<void**>(inside.put()));
+      FAILED(result)) {
+    return result;
+  }
+  PIDLIST_RELATIVE rest = nullptr;
+  if (const HRESULT result = inside->ParseDisplayName(nullptr, nullptr, tail.data(), nullptr, &rest, nullptr);
+      FAILED(result)) {
+    return result;
+  }
+  const fw::UniquePidl restOwned(reinterpret_cast<PIDLIST_ABSOLUTE>(rest));
+  *item = ::ILCombine(folder.get(), rest);
+  return *item ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace
 
 std::wstring ShellParsablePath(const std::wstring& path) {
-  const std::wstring plain = WithoutVerbatimPrefix(Absolute(path));
-  return plain.size() < MAX_PATH ? plain : ShortForm(plain);
+  std::wstring plain = WithoutVerbatimPrefix(path);
+  // Relative paths only: this library's absolute() misreads UNC paths.
+  if (!plain.starts_with(L"\\\\")) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(plain, error);
+    if (!error) plain = absolute.wstring();
+  }
+  return plain;
 }
 
 int RevealInExplorer(const std::wstring& path) {
   // COM first: every shell call below needs it on this thread.
   const fw::ComApartment com;
-  std::wstring parsable = ShellParsablePath(path);
-
   fw::ComPtr<IShellFolder> desktop;
   if (FAILED(::SHGetDesktopFolder(desktop.put()))) return 0;
 
-  PIDLIST_RELATIVE parsed = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, parsable.data(), nullptr, &parsed, nullptr))) return 0;
-  // Relative to the desktop, which makes it absolute.
-  const fw::UniquePidl item(reinterpret_cast<PIDLIST_ABSOLUTE>(parsed));
+  PIDLIST_ABSOLUTE parsed = nullptr;
+  if (FAILED(ParseItem(*desktop.get(), ShellParsablePath(path), &parsed))) return 0;
+  const fw::UniquePidl item(parsed);
 
   return SUCCEEDED(::SHOpenFolderAndSelectItems(item.get(), 0, nullptr, 0)) ? 1 : 0;
 }
