@@ -9,6 +9,7 @@
 
 #include "ui/about_dlg.h"
 #include "ui/browse_boxes.h"
+#include "ui/label_fit.h"
 #include "framework/app.h"
 #include "framework/strings.h"
 #include "ui/package_path.h"
@@ -117,6 +118,8 @@ BOOL CTessamDlg::OnInitDialog() {
   ::CheckDlgButton(self, IDC_ENCRYPT, BST_CHECKED);
   ::SetDlgItemTextW(self, IDC_PASSWORD, saved.password.c_str());
 
+  // The group box comes first in the template and frames every label.
+  WidenCutLabels(self, ::GetWindow(self, GW_CHILD));
   // Conventions of the platform that leave the template as it is: path
   // completion, and files dropped from Explorer, also from a less
   // privileged one.

@@ -5,6 +5,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -64,6 +65,11 @@ TEST_F(MainDialog, ControlsComeInTabOrderWithTheirIdentifiersAndTheWindowHasItsI
 TEST_F(MainDialog, LabelsShowTheirWholeTextAtThisScaling) {
   DialogUnderTest dialog(Services());
   const HWND window = dialog.window();
+  if (const char* dpi = std::getenv("TESSAM_TEST_DPI")) {
+    const HDC screen = ::GetDC(nullptr);
+    ASSERT_EQ(::GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi)) << "the scaling was not applied";
+    ::ReleaseDC(nullptr, screen);
+  }
   const HWND group = ::GetWindow(window, GW_CHILD);
   const RECT box = RectIn(window, group);
   for (HWND label = group; label; label = ::GetWindow(label, GW_HWNDNEXT)) {
