@@ -7,11 +7,11 @@
 #include <array>
 #include <filesystem>
 
+#include "framework/app.h"
+#include "framework/strings.h"
 #include "ui/about_dlg.h"
 #include "ui/browse_boxes.h"
 #include "ui/label_fit.h"
-#include "framework/app.h"
-#include "framework/strings.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
 #include "ui/reveal_in_explorer.h"
@@ -210,12 +210,13 @@ void CTessamDlg::StartWorker() {
   job->channel = channel_;
   // Reading is the first half of a build, writing the second; only changes
   // are posted, so a large build sends at most a thousand messages.
-  builder_->SetProgressObserver([channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done,
-                                                                   std::uint64_t total) mutable {
-    const std::uint64_t half = WorkerChannel::kProgressScale / 2;
-    const auto now = static_cast<unsigned>((phase == BuildPhase::kWriting ? half : 0) + (total ? done * half / total : half));
-    if (now != std::exchange(last, now)) channel->ReportProgress(now);
-  });
+  builder_->SetProgressObserver(
+      [channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done, std::uint64_t total) mutable {
+        const std::uint64_t half = WorkerChannel::kProgressScale / 2;
+        const std::uint64_t part = total ? done * half / total : half;
+        const auto now = static_cast<unsigned>((phase == BuildPhase::kWriting ? half : 0) + part);
+        if (now != std::exchange(last, now)) channel->ReportProgress(now);
+      });
 
   // The job is marked before the thread exists, so the worker cannot clear
   // the mark before it is set.
@@ -264,11 +265,11 @@ fw::MessageResult CTessamDlg::OnWorkerProjectEdit(WPARAM enabled, LPARAM) {
 }
 
 fw::MessageResult CTessamDlg::OnWorkerOutcome(WPARAM, LPARAM) {
+  progress_->Clear(GetSafeHwnd());
   if (modalWindows_ > 0) {
     outcomeWaiting_ = true;
     return 0;
   }
-  progress_->Clear(GetSafeHwnd());
   const std::wstring caption = fw::LoadResourceString(IDS_MESSAGE_CAPTION);
   for (const WorkerOutcome& outcome : channel_->TakeOutcomes()) {
     if (!outcome.message.empty()) {
@@ -314,7 +315,8 @@ fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
     const std::wstring name = DroppedFile(files.get(), i);
     if (IsFolder(name)) {
       if (folder.empty()) folder = name;
-    } else if (project.empty() && !extension.empty() && ::lstrcmpiW(::PathFindExtensionW(name.c_str()), extension.c_str()) == 0) {
+    } else if (project.empty() && !extension.empty() &&
+               ::lstrcmpiW(::PathFindExtensionW(name.c_str()), extension.c_str()) == 0) {
       project = name;
     }
   }

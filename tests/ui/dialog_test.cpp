@@ -1,6 +1,7 @@
-// The main dialog driven through its control identifiers: layout, start-up
-// from the settings file, the password rule, keys, the two ways of closing,
-// the About box and the browse boxes.
+// The main dialog driven through its control identifiers: tab order, labels
+// at each display scaling, start-up from the settings file, the password
+// rule, keys, the two ways of closing, the About box, dropped files and the
+// browse boxes.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>

@@ -1,5 +1,6 @@
 // Building from the dialog: the outcomes a user sees, with the package
-// checked byte for byte; the edit disabled during a build; a second click;
+// checked byte for byte, and the progress shown meanwhile; the edit disabled
+// during a build; a second click; a result arriving under the About box;
 // "关闭" and the close box in the middle of a build of the largest project.
 #include <gtest/gtest.h>
 
