@@ -246,7 +246,7 @@ TEST_F(Building, ResultThatArrivesWhileTheAboutBoxIsOpenWaitsForItToClose) {
   gate->open.notify_all();
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)) != FALSE; }));
   dialog.Sync();
-  EXPECT_EQ(dialog.WaitForOwned(0ms)->window, about->window) << "no result box over the About box";
+  EXPECT_EQ(dialog.WaitForOwned(0ms).value_or(OwnedWindow{}).window, about->window) << "no result box over the About box";
   EXPECT_FALSE(::IsWindowEnabled(dialog.window()));
 
   dialog.PressKey(VK_ESCAPE);  // closes the About box
