@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "ui/framework/handles.h"
+#include "framework/com.h"
 #include "ui/tessam_dlg.h"
 
 namespace tessam {

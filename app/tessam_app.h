@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/framework/app.h"
+#include "framework/app.h"
 
 namespace tessam {
 

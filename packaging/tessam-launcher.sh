@@ -16,5 +16,6 @@ fi
 export TESSAM_WINEPREFIX="$data/wine"
 source "$libdir/wine-env.sh"
 "$libdir/wine-prefix.sh"
+tessam_start_session
 cd "$data"
 exec "$tessam_wine" Tessam.exe "$@"

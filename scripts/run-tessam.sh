@@ -10,6 +10,7 @@ source "$here/wine-env.sh"
 cd "$(dirname "$exe")"
 
 if [[ -n "${DISPLAY:-}" ]]; then
+  tessam_start_session
   exec "$tessam_wine" "$(basename "$exe")"
 fi
 
@@ -21,6 +22,7 @@ trap 'wineserver -k >/dev/null 2>&1 || true; kill "$xvfb_pid" 2>/dev/null || tru
 read -r display_number <"$fifo"; rm -f "$fifo"
 export DISPLAY=":$display_number"
 
+tessam_start_session
 "$tessam_wine" "$(basename "$exe")" </dev/null >/dev/null 2>&1 &
 "$here/wait-for-window.sh" "Halvor" 60
 sleep 1  # let the first paint finish before the picture is taken

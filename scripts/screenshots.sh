@@ -22,6 +22,7 @@ work=$(mktemp -d)
 xvfb_pid=
 mapped=()
 cleanup() {
+  "$tessam_wine" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
   wineserver -k >/dev/null 2>&1 || true
   ((${#mapped[@]})) && rm -f "${mapped[@]}"
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
@@ -110,6 +111,14 @@ driver wait-gone "提示"
 shot_screen flow-5-revealed
 test -s "$work/e/VANTU.PPW" && echo "package written: $(stat -c %s "$work/e/VANTU.PPW") bytes"
 
+driver click "$main_title" 1003
+driver wait-gone "$main_title"
+
+# The main dialog again at 150%: Wine reads the scaling when a program
+# starts, so a second Tessam.exe shows it.
+"$tessam_wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+(cd "$work" && "$tessam_wine" explorer "/desktop=$desktop,${width}x${height}" Tessam.exe >/dev/null 2>&1) &
+shot main-dialog-150 "$main_title"
 driver click "$main_title" 1003
 driver wait-gone "$main_title"
 # The folder window keeps the Wine desktop alive; the clean-up

@@ -8,3 +8,11 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if command -v wine >/dev/null 2>&1; then tessam_wine=wine; else tessam_wine=wine64; fi
+
+# Brings up the session's services (among them the shell's window service,
+# which the folder reveal asks for) before the program starts, and returns
+# once they run. Started by the program itself they race it, and a session
+# whose desktop came up before its services never serves the reveal.
+tessam_start_session() {
+  "$tessam_wine" wineboot </dev/null >/dev/null 2>&1 || true
+}

@@ -29,5 +29,5 @@ wineserver -p
 # here, with their output going nowhere: started by the first test program
 # instead, they would inherit ctest's output pipe and keep ctest waiting on it
 # until the session ends.
-"$tessam_wine" wineboot </dev/null >/dev/null 2>&1 || true
+tessam_start_session
 "$@"

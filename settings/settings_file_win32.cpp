@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
-#include "ui/framework/handles.h"
-#include "ui/framework/strings.h"
-#include "ui/resource.h"
+#include <optional>
+#include <string>
+
+#include "framework/handles.h"
+#include "framework/strings.h"
 
 namespace tessam {
 
@@ -36,9 +38,67 @@ void CreateUnicodeFileIfMissing(const std::wstring& file) {
   ::WriteFile(handle.get(), kUtf16LeBom, sizeof kUtf16LeBom, &written, nullptr);
 }
 
+bool FitsAnsiCodePage(const std::wstring& text) {
+  if (text.empty() || ::GetACP() == CP_UTF8) return true;  // UTF-8 holds everything
+  BOOL lost = FALSE;
+  ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                        nullptr, &lost);
+  return !lost;
+}
+
+std::optional<std::string> ReadWholeFile(const std::wstring& file) {
+  const fw::UniqueHandle handle(fw::NullIfInvalid(::CreateFileW(
+      file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  LARGE_INTEGER size{};
+  if (!handle || !::GetFileSizeEx(handle.get(), &size) || size.QuadPart > (1 << 24)) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && (!::ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                         read != bytes.size())) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+bool HasByteOrderMark(const std::string& bytes) {
+  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xEF\xBB\xBF");
+}
+
+// A file without a byte-order mark is read and written in the ANSI code page,
+// where a character outside it silently becomes "?". Before such a value is
+// saved, the file turns into UTF-16 with a mark, every line kept. Replaced
+// through a new file, so a failure leaves the old one whole.
+void MakeUnicodeIfNeeded(const std::wstring& file, const std::wstring& value1, const std::wstring& value2) {
+  if (FitsAnsiCodePage(value1) && FitsAnsiCodePage(value2)) return;
+  if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;  // created as UTF-16 below
+  const std::optional<std::string> read = ReadWholeFile(file);
+  if (!read || HasByteOrderMark(*read)) return;
+  const std::string& bytes = *read;
+  std::wstring text(bytes.size(), L'\0');
+  if (!bytes.empty()) {
+    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                               text.data(), static_cast<int>(text.size()))));
+    if (text.empty()) return;
+  }
+  text.insert(text.begin(), L'\xFEFF');
+
+  const std::wstring fresh = file + L".new";
+  {
+    const fw::UniqueHandle handle(fw::NullIfInvalid(::CreateFileW(
+        fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    DWORD written = 0;
+    const auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (!handle || !::WriteFile(handle.get(), text.data(), size, &written, nullptr) || written != size) {
+      ::DeleteFileW(fresh.c_str());
+      return;
+    }
+  }
+  if (!::MoveFileExW(fresh.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) ::DeleteFileW(fresh.c_str());
+}
+
 }  // namespace
 
-void SettingsFile::Locate() {
+void SettingsFile::Locate(std::wstring_view pattern) {
   std::wstring directory = fw::ModulePath();
   const auto slash = directory.rfind(L'\\');
   if (directory.empty() || slash == std::wstring::npos) {
@@ -46,7 +106,7 @@ void SettingsFile::Locate() {
     return;
   }
   directory.erase(slash);
-  path_ = fw::FormatWith(fw::LoadResourceString(IDS_SETTINGS_FILE_FORMAT), directory);
+  path_ = fw::FormatWith(pattern, directory);
 }
 
 SavedSettings SettingsFile::Load() const {
@@ -58,6 +118,7 @@ SavedSettings SettingsFile::Load() const {
 void SettingsFile::SavePaths(const std::wstring& projectPath, const std::wstring& packagePath) const {
   if (path_.empty()) return;
   CreateUnicodeFileIfMissing(path_);
+  MakeUnicodeIfNeeded(path_, projectPath, packagePath);
   ::WritePrivateProfileStringW(L"Path", L"PMW", projectPath.c_str(), path_.c_str());
   ::WritePrivateProfileStringW(L"Path", L"PPM", packagePath.c_str(), path_.c_str());
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "ui/framework/dialog.h"
+#include "framework/dialog.h"
 
 namespace tessam {
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "ui/framework/handles.h"
-#include "ui/framework/strings.h"
+#include "framework/com.h"
+#include "framework/strings.h"
 #include "ui/resource.h"
 
 namespace tessam {
@@ -22,6 +22,11 @@ std::wstring FilterFromBars(std::wstring filter) {
   std::replace(filter.begin(), filter.end(), L'|', L'\0');
   filter.push_back(L'\0');
   return filter;
+}
+
+int CALLBACK SelectStartFolder(HWND box, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED) ::SendMessageW(box, BFFM_SETSELECTIONW, TRUE, start);
+  return 0;
 }
 
 }  // namespace
@@ -47,13 +52,17 @@ std::optional<std::wstring> AskForProjectFile(HWND owner) {
   return file;
 }
 
-std::optional<std::wstring> AskForPackageFolder(HWND owner) {
+std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& start) {
   std::wstring displayName(MAX_PATH, L'\0');
   BROWSEINFOW box{};
   box.hwndOwner = owner;
   box.pszDisplayName = displayName.data();
   box.lpszTitle = L"请选择生成U盘PLC程序的文件夹";
   box.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
+  if (!start.empty()) {
+    box.lpfn = SelectStartFolder;
+    box.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  }
   const fw::UniquePidl chosen(::SHBrowseForFolderW(&box));
   if (!chosen) return std::nullopt;
 

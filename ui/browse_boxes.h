@@ -12,7 +12,8 @@ namespace tessam {
 // extension of string 106.
 std::optional<std::wstring> AskForProjectFile(HWND owner);
 
-// Folder box; the chosen folder's file-system path.
-std::optional<std::wstring> AskForPackageFolder(HWND owner);
+// Folder box, opened at `start` when that is not empty; the chosen
+// folder's file-system path.
+std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& start);
 
 }  // namespace tessam

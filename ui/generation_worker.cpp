@@ -2,7 +2,8 @@
 
 #include <shlwapi.h>
 
-#include "ui/framework/strings.h"
+#include "framework/strings.h"
+#include "ui/message_path.h"
 #include "ui/resource.h"
 
 namespace tessam {
@@ -24,7 +25,7 @@ int GenerationWorker(GenerationJob& job) {
   WorkerOutcome outcome{{}, 0, job.packageText};
   const std::wstring pathMissing = fw::LoadResourceString(IDS_PATH_MISSING);
   if (!SomethingExistsAt(job.projectText)) {
-    outcome.message = fw::FormatWith(pathMissing, job.projectText);
+    outcome.message = fw::FormatWith(pathMissing, PathForMessage(job.projectText));
   } else if (job.packageText.empty()) {
     outcome.message = fw::FormatWith(pathMissing, job.packageText);
   } else {

@@ -11,3 +11,12 @@ namespace tessam {
 std::wstring PackagePathInFolder(std::wstring_view folder, std::wstring_view pattern);
 
 }  // namespace tessam
+
+namespace tessam {
+
+// A path as typed or pasted: surrounding spaces, and one pair of double
+// quotes around it ("Copy as path" adds them), removed. Quotes cannot be part
+// of a Windows file name, so nothing of a real path is lost.
+std::wstring TrimPastedPath(std::wstring_view text);
+
+}  // namespace tessam

@@ -1,12 +1,17 @@
 #include "ui/tessam_dlg.h"
 
+#include <shellapi.h>
+#include <shlwapi.h>
+
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
+#include "framework/app.h"
+#include "framework/strings.h"
 #include "ui/about_dlg.h"
 #include "ui/browse_boxes.h"
-#include "ui/framework/app.h"
-#include "ui/framework/strings.h"
+#include "ui/label_fit.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
 #include "ui/reveal_in_explorer.h"
@@ -19,6 +24,21 @@ constexpr wchar_t kDefaultPassword[] = L"58203147";
 constexpr int kPasswordLength = 8;
 // A stopped build answers within 100 ms; this only bounds the unexpected.
 constexpr DWORD kStopWaitMs = 3000;
+
+void FinishDrop(HDROP drop) { ::DragFinish(drop); }
+using UniqueDrop = fw::UniqueHandleOf<HDROP, FinishDrop>;
+
+std::wstring DroppedFile(HDROP drop, UINT index) {
+  std::wstring name(::DragQueryFileW(drop, index, nullptr, 0), L'\0');
+  const UINT copied = ::DragQueryFileW(drop, index, name.data(), static_cast<UINT>(name.size() + 1));
+  name.resize(copied);
+  return name;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 HICON LoadAppIcon(int metricX, int metricY) {
   return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
@@ -36,8 +56,9 @@ CTessamDlg::CTessamDlg(Services services)
       smallIcon_(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)),
       settings_(std::move(services.settingsPath)),
       builder_(services.builder ? std::move(services.builder) : std::make_shared<PackageBuilder>()),
-      reveal_(services.reveal ? std::move(services.reveal) : Reveal(RevealInExplorer)) {
-  if (settings_.path().empty()) settings_.Locate();
+      reveal_(services.reveal ? std::move(services.reveal) : Reveal(RevealInExplorer)),
+      progress_(services.progress ? std::move(services.progress) : TaskbarProgress()) {
+  if (settings_.path().empty()) settings_.Locate(fw::LoadResourceString(IDS_SETTINGS_FILE_FORMAT));
 }
 
 CTessamDlg::~CTessamDlg() {
@@ -48,7 +69,7 @@ CTessamDlg::~CTessamDlg() {
 
 fw::MessageResult CTessamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   using Dlg = CTessamDlg;
-  static constexpr std::array<fw::MessageEntry<Dlg>, 12> kMessageMap{{
+  static constexpr std::array<fw::MessageEntry<Dlg>, 15> kMessageMap{{
       fw::OnClicked<Dlg>(IDC_BROWSE_PROJECT, &Dlg::OnBrowseProject),
       fw::OnClicked<Dlg>(IDC_BROWSE_FOLDER, &Dlg::OnBrowseFolder),
       fw::OnClicked<Dlg>(IDC_ENCRYPT, &Dlg::OnEncryptClicked),
@@ -61,6 +82,9 @@ fw::MessageResult CTessamDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lPar
       fw::OnMessage<Dlg>(WM_DESTROY, &Dlg::OnDestroy),
       fw::OnMessage<Dlg>(WorkerChannel::kProjectEditMessage, &Dlg::OnWorkerProjectEdit),
       fw::OnMessage<Dlg>(WorkerChannel::kOutcomeMessage, &Dlg::OnWorkerOutcome),
+      fw::OnMessage<Dlg>(WorkerChannel::kProgressMessage, &Dlg::OnWorkerProgress),
+      fw::OnMessage<Dlg>(WM_SETCURSOR, &Dlg::OnSetCursor),
+      fw::OnMessage<Dlg>(WM_DROPFILES, &Dlg::OnDropFiles),
   }};
   return fw::Dispatch<Dlg>(kMessageMap, *this, message, wParam, lParam);
 }
@@ -93,6 +117,18 @@ BOOL CTessamDlg::OnInitDialog() {
 
   ::CheckDlgButton(self, IDC_ENCRYPT, BST_CHECKED);
   ::SetDlgItemTextW(self, IDC_PASSWORD, saved.password.c_str());
+
+  // The group box comes first in the template and frames every label.
+  WidenCutLabels(self, ::GetWindow(self, GW_CHILD));
+  // Conventions of the platform that leave the template as it is: path
+  // completion, and files dropped from Explorer, also from a less
+  // privileged one.
+  projectCompletion_.Attach(GetDlgItem(IDC_PROJECT_PATH));
+  packageCompletion_.Attach(GetDlgItem(IDC_PACKAGE_PATH));
+  ::DragAcceptFiles(self, TRUE);
+  for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049} /* WM_COPYGLOBALDATA */}) {
+    ::ChangeWindowMessageFilterEx(self, message, MSGFLT_ALLOW, nullptr);
+  }
   return TRUE;  // the dialog manager focuses the first control in tab order
 }
 
@@ -104,14 +140,27 @@ BOOL CTessamDlg::PreTranslateMessage(MSG* message) {
   return fw::CDialog::PreTranslateMessage(message);
 }
 
+CTessamDlg::ModalScope::ModalScope(CTessamDlg& dialog) : dialog_(dialog) { ++dialog_.modalWindows_; }
+
+CTessamDlg::ModalScope::~ModalScope() {
+  if (--dialog_.modalWindows_ == 0 && std::exchange(dialog_.outcomeWaiting_, false)) {
+    ::PostMessageW(dialog_.GetSafeHwnd(), WorkerChannel::kOutcomeMessage, 0, 0);
+  }
+}
+
 void CTessamDlg::OnBrowseProject() {
+  const ModalScope modal(*this);
   if (const auto file = AskForProjectFile(GetSafeHwnd())) {
     ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, file->c_str());
   }
 }
 
 void CTessamDlg::OnBrowseFolder() {
-  if (const auto folder = AskForPackageFolder(GetSafeHwnd())) {
+  // The box opens where the current package would go, when that folder exists.
+  std::wstring start = std::filesystem::path(ControlText(IDC_PACKAGE_PATH)).parent_path().wstring();
+  if (!IsFolder(start)) start.clear();
+  const ModalScope modal(*this);
+  if (const auto folder = AskForPackageFolder(GetSafeHwnd(), start)) {
     const std::wstring package = PackagePathInFolder(*folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
     ::SetDlgItemTextW(GetSafeHwnd(), IDC_PACKAGE_PATH, package.c_str());
   }
@@ -129,7 +178,10 @@ void CTessamDlg::OnGenerate() {
     // settings file) passes and a shorter one does not.
     const std::wstring password = ControlText(IDC_PASSWORD);
     if (std::min<std::size_t>(password.size(), kPasswordLength) != kPasswordLength) {
-      fw::AppMessageBox(GetSafeHwnd(), L"密码必须为8位字符！", MB_OK | MB_ICONWARNING);
+      {
+        const ModalScope modal(*this);
+        fw::AppMessageBox(GetSafeHwnd(), L"密码必须为8位字符！", MB_OK | MB_ICONWARNING);
+      }
       ::SetFocus(GetDlgItem(IDC_PASSWORD));
       return;
     }
@@ -141,8 +193,13 @@ void CTessamDlg::StartWorker() {
   // The worker gets copies of the texts and the check state, taken now on
   // the window thread, so it never has to ask the window for them.
   auto job = std::make_shared<GenerationJob>();
-  job->projectText = ControlText(IDC_PROJECT_PATH);
-  job->packageText = ControlText(IDC_PACKAGE_PATH);
+  // Pasted paths lose their quotes here, and the user sees the path used.
+  for (const int edit : {IDC_PROJECT_PATH, IDC_PACKAGE_PATH}) {
+    const std::wstring text = ControlText(edit);
+    const std::wstring path = TrimPastedPath(text);
+    if (path != text) ::SetDlgItemTextW(GetSafeHwnd(), edit, path.c_str());
+    (edit == IDC_PROJECT_PATH ? job->projectText : job->packageText) = path;
+  }
   if (EncryptionChecked()) {
     const std::wstring text = ControlText(IDC_PASSWORD);  // at least 8 units: the rule passed
     BuildRequest::Password password{};
@@ -151,6 +208,15 @@ void CTessamDlg::StartWorker() {
   }
   job->builder = builder_;
   job->channel = channel_;
+  // Reading is the first half of a build, writing the second; only changes
+  // are posted, so a large build sends at most a thousand messages.
+  builder_->SetProgressObserver(
+      [channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done, std::uint64_t total) mutable {
+        const std::uint64_t half = WorkerChannel::kProgressScale / 2;
+        const std::uint64_t part = total ? done * half / total : half;
+        const auto now = static_cast<unsigned>((phase == BuildPhase::kWriting ? half : 0) + part);
+        if (now != std::exchange(last, now)) channel->ReportProgress(now);
+      });
 
   // The job is marked before the thread exists, so the worker cannot clear
   // the mark before it is set.
@@ -164,6 +230,7 @@ void CTessamDlg::StartWorker() {
 
 bool CTessamDlg::StopWorker() {
   if (!WorkerMarked()) return true;
+  progress_->Clear(GetSafeHwnd());
   job_->stop.request_stop();
   // Safe to wait here: the worker only ever posts to this thread.
   const bool ended = ::WaitForSingleObject(workerThread_.get(), kStopWaitMs) == WAIT_OBJECT_0;
@@ -198,9 +265,15 @@ fw::MessageResult CTessamDlg::OnWorkerProjectEdit(WPARAM enabled, LPARAM) {
 }
 
 fw::MessageResult CTessamDlg::OnWorkerOutcome(WPARAM, LPARAM) {
+  progress_->Clear(GetSafeHwnd());
+  if (modalWindows_ > 0) {
+    outcomeWaiting_ = true;
+    return 0;
+  }
   const std::wstring caption = fw::LoadResourceString(IDS_MESSAGE_CAPTION);
   for (const WorkerOutcome& outcome : channel_->TakeOutcomes()) {
     if (!outcome.message.empty()) {
+      const ModalScope modal(*this);
       ::MessageBoxW(GetSafeHwnd(), outcome.message.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
     }
     // The folder window comes only after the success message is dismissed,
@@ -212,8 +285,46 @@ fw::MessageResult CTessamDlg::OnWorkerOutcome(WPARAM, LPARAM) {
 
 fw::MessageResult CTessamDlg::OnSysCommand(WPARAM command, LPARAM) {
   if ((command & 0xFFF0) != IDM_ABOUTBOX) return fw::kDefaultProcessing;
+  const ModalScope modal(*this);
   CAboutDlg about;
   about.DoModal(GetSafeHwnd());
+  return 0;
+}
+
+fw::MessageResult CTessamDlg::OnWorkerProgress(WPARAM thousandths, LPARAM) {
+  // Every report was posted before the outcome, so none comes after the clear.
+  progress_->Show(GetSafeHwnd(), thousandths, WorkerChannel::kProgressScale);
+  return 0;
+}
+
+fw::MessageResult CTessamDlg::OnSetCursor(WPARAM, LPARAM hitTest) {
+  // While a build runs the dialog still takes input, so the pointer shows
+  // work in the background rather than an hourglass.
+  if (!WorkerMarked() || LOWORD(hitTest) != HTCLIENT) return fw::kDefaultProcessing;
+  ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+  return TRUE;
+}
+
+fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
+  const UniqueDrop files(reinterpret_cast<HDROP>(drop));
+  const std::wstring extension = fw::LoadResourceString(IDS_PROJECT_EXTENSION);
+  // The first project file and the first folder count; anything else is ignored.
+  std::wstring project, folder;
+  const UINT count = ::DragQueryFileW(files.get(), 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const std::wstring name = DroppedFile(files.get(), i);
+    if (IsFolder(name)) {
+      if (folder.empty()) folder = name;
+    } else if (project.empty() && !extension.empty() &&
+               ::lstrcmpiW(::PathFindExtensionW(name.c_str()), extension.c_str()) == 0) {
+      project = name;
+    }
+  }
+  if (!project.empty()) ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, project.c_str());
+  if (!folder.empty()) {
+    const std::wstring package = PackagePathInFolder(folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
+    ::SetDlgItemTextW(GetSafeHwnd(), IDC_PACKAGE_PATH, package.c_str());
+  }
   return 0;
 }
 

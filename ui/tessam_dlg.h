@@ -9,9 +9,11 @@
 
 #include "core/package_builder.h"
 #include "settings/settings_file.h"
-#include "ui/framework/dialog.h"
-#include "ui/framework/handles.h"
+#include "framework/dialog.h"
+#include "framework/handles.h"
+#include "ui/build_progress.h"
 #include "ui/generation_worker.h"
+#include "ui/path_completion.h"
 #include "ui/worker_channel.h"
 
 namespace tessam {
@@ -24,6 +26,7 @@ class CTessamDlg : public fw::CDialog {
     std::wstring settingsPath;                 // empty: "config.cfg" beside the executable
     std::shared_ptr<PackageBuilder> builder;   // empty: a new builder
     Reveal reveal;                             // empty: RevealInExplorer
+    std::shared_ptr<BuildProgress> progress;   // empty: the task-bar button
   };
 
   CTessamDlg();  // settings beside the executable
@@ -49,6 +52,23 @@ class CTessamDlg : public fw::CDialog {
   fw::MessageResult OnDestroy(WPARAM, LPARAM);
   fw::MessageResult OnWorkerProjectEdit(WPARAM enabled, LPARAM);
   fw::MessageResult OnWorkerOutcome(WPARAM, LPARAM);
+  fw::MessageResult OnWorkerProgress(WPARAM thousandths, LPARAM);
+  fw::MessageResult OnSetCursor(WPARAM, LPARAM hitTest);
+  fw::MessageResult OnDropFiles(WPARAM drop, LPARAM);
+
+  // Held while a modal window of the dialog is open (a box, the About box).
+  // A worker's outcome that arrives meanwhile waits until the last one
+  // closes: a box of its own would turn the dialog back on under the other.
+  class ModalScope {
+   public:
+    explicit ModalScope(CTessamDlg& dialog);
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+    ~ModalScope();
+
+   private:
+    CTessamDlg& dialog_;
+  };
 
   void StartWorker();
   bool WorkerMarked() const { return job_ && job_->marked; }
@@ -64,6 +84,11 @@ class CTessamDlg : public fw::CDialog {
   SettingsFile settings_;
   std::shared_ptr<PackageBuilder> builder_;  // shared with the running worker
   Reveal reveal_;
+  std::shared_ptr<BuildProgress> progress_;
+  PathCompletion projectCompletion_;
+  PathCompletion packageCompletion_;
+  int modalWindows_ = 0;
+  bool outcomeWaiting_ = false;
   std::shared_ptr<WorkerChannel> channel_;   // exists while the window does
   std::shared_ptr<GenerationJob> job_;       // the last worker started
   fw::UniqueHandle workerThread_;

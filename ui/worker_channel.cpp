@@ -21,6 +21,11 @@ void WorkerChannel::Deliver(WorkerOutcome outcome) {
   ::PostMessageW(dialog_, kOutcomeMessage, 0, 0);
 }
 
+void WorkerChannel::ReportProgress(unsigned thousandths) {
+  const std::lock_guard lock(mutex_);
+  if (dialog_) ::PostMessageW(dialog_, kProgressMessage, thousandths, 0);
+}
+
 std::deque<WorkerOutcome> WorkerChannel::TakeOutcomes() {
   const std::lock_guard lock(mutex_);
   return std::exchange(outcomes_, {});

@@ -24,6 +24,9 @@ class WorkerChannel {
   static constexpr UINT kProjectEditMessage = WM_APP + 1;
   // Outcomes are waiting in TakeOutcomes.
   static constexpr UINT kOutcomeMessage = WM_APP + 2;
+  // wParam: how far the build has come, in thousandths.
+  static constexpr UINT kProgressMessage = WM_APP + 3;
+  static constexpr unsigned kProgressScale = 1000;
 
   explicit WorkerChannel(HWND dialog) : dialog_(dialog) {}
 
@@ -31,6 +34,7 @@ class WorkerChannel {
   bool Connected() const;
   void SetProjectEditEnabled(bool enabled);
   void Deliver(WorkerOutcome outcome);
+  void ReportProgress(unsigned thousandths);
 
   // Window side.
   std::deque<WorkerOutcome> TakeOutcomes();

@@ -3,7 +3,7 @@
 
 #include "settings/settings_file.h"
 #include "tests/ui/test_support.h"
-#include "ui/framework/handles.h"
+#include "framework/handles.h"
 #include "ui/resource.h"
 
 namespace tessam::test {

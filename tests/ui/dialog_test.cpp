@@ -1,14 +1,19 @@
-// The main dialog driven through its control identifiers: layout, start-up
-// from the settings file, the password rule, keys, the two ways of closing,
-// the About box and the browse boxes.
+// The main dialog driven through its control identifiers: tab order, labels
+// at each display scaling, start-up from the settings file, the password
+// rule, keys, the two ways of closing, the About box, dropped files and the
+// browse boxes.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "settings/settings_file.h"
 #include "tests/ui/test_support.h"
-#include "ui/framework/app.h"
-#include "ui/framework/strings.h"
+#include "framework/app.h"
+#include "framework/strings.h"
 #include "ui/resource.h"
 
 namespace tessam::test {
@@ -18,25 +23,11 @@ const std::wstring kDefaultPassword = L"58203147";
 
 class MainDialog : public ::testing::Test {
  protected:
-  CTessamDlg::Services Services() const { return {settingsPath, nullptr, nullptr}; }
+  CTessamDlg::Services Services() const { return {settingsPath, nullptr, nullptr, nullptr}; }
 
   TempFolder folder;
   std::wstring settingsPath = folder.File(L"config.cfg");
 };
-
-// Corners of a rectangle in dialog units, converted as the dialog manager
-// does (position and size separately), or of a control as placed.
-std::vector<LONG> DialogUnits(HWND dialog, int x, int y, int width, int height) {
-  RECT r{x, y, width, height};
-  ::MapDialogRect(dialog, &r);
-  return {r.left, r.top, r.left + r.right, r.top + r.bottom};
-}
-std::vector<LONG> Placement(HWND dialog, HWND control) {
-  RECT r;
-  ::GetWindowRect(control, &r);
-  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right, r.bottom};
-}
 
 bool HasChildWithText(HWND window, const std::wstring& text) {
   for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -45,61 +36,63 @@ bool HasChildWithText(HWND window, const std::wstring& text) {
   return false;
 }
 
-TEST_F(MainDialog, FrameAndControlsFollowTheTemplateInTabOrder) {
-  DialogUnderTest dialog(Services());
-  const HWND window = dialog.window();
-  EXPECT_EQ(fw::WindowText(window), L"HalvorU盘下载PLC工程");
-  const LONG_PTR frame = ::GetWindowLongPtrW(window, GWL_STYLE);
-  EXPECT_EQ(frame & (WS_CAPTION | WS_SYSMENU | DS_MODALFRAME), WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
-  EXPECT_FALSE(frame & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
-  RECT client;
-  ::GetClientRect(window, &client);
-  EXPECT_EQ((std::vector<LONG>{0, 0, client.right, client.bottom}), DialogUnits(window, 0, 0, 291, 150));
-  LOGFONTW font{};
-  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-  EXPECT_STREQ(font.lfFaceName, L"MS Shell Dlg");
-  const HDC screen = ::GetDC(nullptr);
-  EXPECT_EQ(font.lfHeight, -::MulDiv(9, ::GetDeviceCaps(screen, LOGPIXELSY), 72)) << "9 points";
-  ::ReleaseDC(nullptr, screen);
-  const LRESULT bigIcon = ::SendMessageW(window, WM_GETICON, ICON_BIG, 0);
-  EXPECT_NE(bigIcon, 0);
-  EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
-  EXPECT_EQ(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0), bigIcon);
+RECT RectIn(HWND dialog, HWND control) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
 
-  const struct {
-    const wchar_t* className;
-    int id;
-    const wchar_t* text;
-    int x, y, width, height;
-    LONG_PTR type;  // BS_ or SS_ type bits
-  } expected[] = {
-      {L"Button", IDC_STATIC, L"", 7, 7, 277, 136, BS_GROUPBOX},
-      {L"Static", IDC_STATIC, L"请选择PWM文件：", 15, 58, 58, 8, SS_RIGHT},
-      {L"Edit", IDC_PROJECT_PATH, L"", 79, 55, 157, 13, 0},
-      {L"Button", IDC_GENERATE, L"生成U盘下载", 17, 109, 124, 26, BS_PUSHBUTTON},
-      {L"Button", IDC_CLOSE_BUTTON, L"关闭", 148, 109, 124, 26, BS_PUSHBUTTON},
-      {L"Button", IDC_BROWSE_PROJECT, L"...", 241, 53, 31, 14, BS_PUSHBUTTON},
-      {L"Static", IDC_STATIC, L"输出U盘文件：", 15, 83, 58, 8, SS_RIGHT},
-      {L"Edit", IDC_PACKAGE_PATH, L"", 79, 80, 157, 13, 0},
-      {L"Button", IDC_BROWSE_FOLDER, L"...", 241, 78, 31, 14, BS_PUSHBUTTON},
-      {L"Static", IDC_STATIC, L"是否加密：", 15, 30, 58, 8, SS_RIGHT},
-      {L"Button", IDC_ENCRYPT, L"启用", 80, 29, 26, 10, BS_AUTOCHECKBOX},
-      {L"Edit", IDC_PASSWORD, kDefaultPassword.c_str(), 114, 28, 53, 14, 0},
-  };
-  HWND child = ::GetWindow(window, GW_CHILD);
-  for (const auto& want : expected) {
-    SCOPED_TRACE(::testing::Message() << "control " << (&want - expected));
+TEST_F(MainDialog, ControlsComeInTabOrderWithTheirIdentifiersAndTheWindowHasItsIcons) {
+  DialogUnderTest dialog(Services());
+  const int expected[] = {IDC_STATIC, IDC_STATIC, IDC_PROJECT_PATH, IDC_GENERATE, IDC_CLOSE_BUTTON,
+                          IDC_BROWSE_PROJECT, IDC_STATIC, IDC_PACKAGE_PATH, IDC_BROWSE_FOLDER,
+                          IDC_STATIC, IDC_ENCRYPT, IDC_PASSWORD};
+  HWND child = ::GetWindow(dialog.window(), GW_CHILD);
+  for (const int id : expected) {
     ASSERT_NE(child, nullptr);
-    EXPECT_EQ(ClassName(child), want.className);
-    EXPECT_EQ(static_cast<WORD>(::GetDlgCtrlID(child)), static_cast<WORD>(want.id));
-    EXPECT_EQ(fw::WindowText(child), want.text);
-    EXPECT_EQ(Placement(window, child), DialogUnits(window, want.x, want.y, want.width, want.height));
-    const std::wstring type = ClassName(child);
-    const LONG_PTR mask = type == L"Button" ? BS_TYPEMASK : type == L"Static" ? SS_TYPEMASK : 0;
-    EXPECT_EQ(::GetWindowLongPtrW(child, GWL_STYLE) & mask, want.type);
+    EXPECT_EQ(static_cast<WORD>(::GetDlgCtrlID(child)), static_cast<WORD>(id)) << (&id - expected);
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
   EXPECT_EQ(child, nullptr) << "more controls than the template has";
+  const LRESULT bigIcon = ::SendMessageW(dialog.window(), WM_GETICON, ICON_BIG, 0);
+  EXPECT_NE(bigIcon, 0);
+  EXPECT_NE(::SendMessageW(dialog.window(), WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_EQ(::SendMessageW(dialog.window(), WM_QUERYDRAGICON, 0, 0), bigIcon);
+}
+
+// Run once per display scaling (see CMakeLists.txt): each label shows its
+// whole text, inside the group box, over no other control.
+TEST_F(MainDialog, LabelsShowTheirWholeTextAtThisScaling) {
+  DialogUnderTest dialog(Services());
+  const HWND window = dialog.window();
+  if (const char* dpi = std::getenv("TESSAM_TEST_DPI")) {
+    const HDC screen = ::GetDC(nullptr);
+    ASSERT_EQ(::GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi)) << "the scaling was not applied";
+    ::ReleaseDC(nullptr, screen);
+  }
+  const HWND group = ::GetWindow(window, GW_CHILD);
+  const RECT box = RectIn(window, group);
+  for (HWND label = group; label; label = ::GetWindow(label, GW_HWNDNEXT)) {
+    if (ClassName(label) != L"Static") continue;
+    const std::wstring text = fw::WindowText(label);
+    SCOPED_TRACE(::testing::Message() << "label " << ::testing::PrintToString(text));
+    const HDC dc = ::GetDC(label);
+    const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(label, dc);
+    RECT client, placed = RectIn(window, label), overlap;
+    ::GetClientRect(label, &client);
+    EXPECT_GE(client.right, size.cx) << "text cut";
+    EXPECT_GT(placed.left, box.left) << "over the group box's frame";
+    for (HWND other = group; other; other = ::GetWindow(other, GW_HWNDNEXT)) {
+      if (other == label || other == group) continue;
+      const RECT theirs = RectIn(window, other);
+      EXPECT_FALSE(::IntersectRect(&overlap, &placed, &theirs)) << "over control " << ::GetDlgCtrlID(other);
+    }
+  }
 }
 
 TEST_F(MainDialog, StartsFromTheSettingsFileWithTheDefaultPasswordWhenThereIsNone) {
@@ -217,7 +210,7 @@ TEST_F(MainDialog, CloseButtonSavesNothingAndTheCloseBoxSavesBothPathsWholeForTh
   EXPECT_EQ(next.Text(IDC_PACKAGE_PATH), package);
 }
 
-TEST_F(MainDialog, AboutBoxOpensFromTheSystemMenuAndClosesThreeWays) {
+TEST_F(MainDialog, AboutBoxOpensFromTheSystemMenuAndClosesWithEscape) {
   DialogUnderTest dialog(Services());
   const HMENU menu = ::GetSystemMenu(dialog.window(), FALSE);
   const int count = ::GetMenuItemCount(menu);
@@ -228,24 +221,65 @@ TEST_F(MainDialog, AboutBoxOpensFromTheSystemMenuAndClosesThreeWays) {
   ::GetMenuStringW(menu, count - 1, entry, 64, MF_BYPOSITION);
   EXPECT_STREQ(entry, L"关于我们 (&A)...");
 
-  enum Way { kOk, kEscape, kCloseBox };
-  for (const Way way : {kOk, kEscape, kCloseBox}) {
-    SCOPED_TRACE(way);
-    // The low four bits of a system command are the system's own.
-    ::PostMessageW(dialog.window(), WM_SYSCOMMAND, IDM_ABOUTBOX | (way == kCloseBox ? 0x3 : 0), 0);
-    const auto about = dialog.WaitForOwned();
-    ASSERT_TRUE(about);
-    EXPECT_EQ(about->caption, L"关于我们");
-    EXPECT_NE(about->icon, nullptr);
-    EXPECT_EQ(about->text, L"U盘下载PLC，1.0 版");
-    EXPECT_TRUE(HasChildWithText(about->window, L"http://www.halvor.cn"));
-    EXPECT_FALSE(::IsWindowEnabled(dialog.window())) << "the main dialog waits for the About box";
-    if (way == kOk) dialog.Click(::GetDlgItem(about->window, IDOK));
-    if (way == kEscape) dialog.PressKey(VK_ESCAPE);
-    if (way == kCloseBox) ::PostMessageW(about->window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about->window) && ::IsWindowEnabled(dialog.window()); }));
-    EXPECT_TRUE(dialog.Running());
+  // The low four bits of a system command are the system's own.
+  ::PostMessageW(dialog.window(), WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);
+  const auto about = dialog.WaitForOwned();
+  ASSERT_TRUE(about);
+  EXPECT_EQ(about->caption, L"关于我们");
+  EXPECT_NE(about->icon, nullptr);
+  EXPECT_EQ(about->text, L"U盘下载PLC，1.0 版");
+  EXPECT_TRUE(HasChildWithText(about->window, L"http://www.halvor.cn"));
+  EXPECT_FALSE(::IsWindowEnabled(dialog.window())) << "the main dialog waits for the About box";
+  dialog.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(about->window) && ::IsWindowEnabled(dialog.window()); }));
+  EXPECT_TRUE(dialog.Running());
+}
+
+// An HDROP as Explorer hands it over: a DROPFILES record, then the names,
+// each ended by a NUL, and one more NUL. The receiver frees it.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
+  std::wstring list;
+  for (const std::wstring& name : names) list += name + L'\0';
+  list += L'\0';
+  const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+  ::GlobalUnlock(memory);
+  return memory;
+}
+
+TEST_F(MainDialog, DroppedProjectFillsTheProjectPathAndDroppedFolderThePackagePath) {
+  const std::wstring project = folder.File(L"LINE1.PMW"), other = folder.File(L"notes.txt");
+  WriteBytes(project, "x");
+  WriteBytes(other, "x");
+  const std::wstring root = folder.path.root_path().wstring();  // a drive, such as "C:\"
+  const struct {
+    std::vector<std::wstring> dropped;
+    std::wstring project, package;  // what the edits then hold
+  } cases[] = {
+      {{other}, L"before.pmw", L"before.PPW"},
+      {{project}, project, L"before.PPW"},
+      {{folder.path.wstring()}, L"before.pmw", folder.File(L"VANTU.PPW")},
+      {{root}, L"before.pmw", root + L"VANTU.PPW"},
+      {{other, folder.path.wstring(), project}, project, folder.File(L"VANTU.PPW")},
+  };
+  DialogUnderTest dialog(Services());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
+    dialog.SetText(IDC_PROJECT_PATH, L"before.pmw");
+    dialog.SetText(IDC_PACKAGE_PATH, L"before.PPW");
+    ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(c.dropped)), 0);
+    dialog.Sync();
+    EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), c.project);
+    EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), c.package);
   }
+  // Smoke check of path completion: both path edits are taken over by it,
+  // the password edit is not.
+  const auto procedure = [&](int id) { return ::GetWindowLongPtrW(dialog.item(id), GWLP_WNDPROC); };
+  EXPECT_NE(procedure(IDC_PROJECT_PATH), procedure(IDC_PASSWORD));
+  EXPECT_NE(procedure(IDC_PACKAGE_PATH), procedure(IDC_PASSWORD));
 }
 
 TEST_F(MainDialog, FolderBoxHasItsTitleAndTheOpenFileBoxFillsTheProjectPath) {

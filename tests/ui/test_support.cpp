@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ui/framework/handles.h"
+#include "framework/com.h"
 #include "ui/resource.h"
 
 namespace tessam::test {

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "ui/framework/strings.h"
+#include "framework/strings.h"
 #include "ui/tessam_dlg.h"
 
 namespace tessam::test {

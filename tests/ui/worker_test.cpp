@@ -1,9 +1,11 @@
 // Building from the dialog: the outcomes a user sees, with the package
-// checked byte for byte; the edit disabled during a build; a second click;
+// checked byte for byte, and the progress shown meanwhile; the edit disabled
+// during a build; a second click; a result arriving under the About box;
 // "关闭" and the close box in the middle of a build of the largest project; a
 // package the device does not give back as written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <iostream>
 #include <mutex>
@@ -45,6 +47,22 @@ void ExpectPackageOf(const std::string& package, const std::string& project,
   EXPECT_TRUE(std::string(unscrambled.begin(), unscrambled.end()) == image) << "payload is not the image";
 }
 
+// The progress seam: each value shown, in thousandths, and -1 for a clear.
+struct ProgressLog final : BuildProgress {
+  void Show(HWND, std::uint64_t done, std::uint64_t total) override { Add(static_cast<int>(done * 1000 / total)); }
+  void Clear(HWND) override { Add(-1); }
+  void Add(int value) {
+    const std::lock_guard lock(mutex);
+    values.push_back(value);
+  }
+  std::vector<int> Take() {
+    const std::lock_guard lock(mutex);
+    return std::exchange(values, {});
+  }
+  std::mutex mutex;
+  std::vector<int> values;
+};
+
 // The reveal seam: records each request instead of opening a folder window.
 struct RevealLog {
   std::vector<std::wstring> paths() {
@@ -58,11 +76,13 @@ struct RevealLog {
 class Building : public ::testing::Test {
  protected:
   CTessamDlg::Services Services() {
-    return {settingsPath, builder, [log = reveals](const std::wstring& path) {
+    return {settingsPath, builder,
+            [log = reveals](const std::wstring& path) {
               const std::lock_guard lock(log->mutex);
               log->requested.push_back(path);
               return 1;
-            }};
+            },
+            progress};
   }
   static void Fill(const DialogUnderTest& dialog, const std::wstring& project, const std::wstring& package) {
     dialog.SetText(IDC_PROJECT_PATH, project);
@@ -83,25 +103,35 @@ class Building : public ::testing::Test {
   std::wstring packagePath = folder.File(L"VANTU.PPW");
   std::shared_ptr<PackageBuilder> builder = std::make_shared<PackageBuilder>();
   std::shared_ptr<RevealLog> reveals = std::make_shared<RevealLog>();
+  std::shared_ptr<ProgressLog> progress = std::make_shared<ProgressLog>();
 };
 
 TEST_F(Building, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt) {
   const struct {
     std::uint16_t blocks;
     std::optional<std::string> password;  // none: encryption off
-  } cases[] = {{3, "Ab3$Ef7!"}, {0, std::nullopt}};
+    std::wstring quote;                   // "Copy as path" and stray spaces around both paths
+  } cases[] = {{300, "Ab3$Ef7!", L""}, {0, std::nullopt, L"\""}};
   DialogUnderTest dialog(Services());
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
     const std::string project = MakeProject(cases[i].blocks, 17);
     WriteBytes(projectPath, project);
-    Fill(dialog, projectPath, packagePath);
+    const std::wstring& q = cases[i].quote;
+    Fill(dialog, L" " + q + projectPath + q + L" ", q + packagePath + q);
     const std::string password = cases[i].password.value_or("");
     dialog.SetText(IDC_PASSWORD, std::wstring(password.begin(), password.end()));
     if (dialog.Checked(IDC_ENCRYPT) != cases[i].password.has_value()) dialog.Click(IDC_ENCRYPT);
 
     const OwnedWindow box = Generate(dialog);
     EXPECT_EQ(box.text, kSucceeded);
+    EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), projectPath) << "the edit shows the path used";
+    EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), packagePath);
+    const std::vector<int> shown = progress->Take();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end() - 1)) << "progress never goes back";
+    EXPECT_EQ(shown.end()[-2], 1000) << "the whole package was written";
+    EXPECT_EQ(shown.back(), -1) << "cleared when the build ends";
     EXPECT_EQ(reveals->paths().size(), i) << "the folder window waits for the message";
     dialog.Dismiss(box);
     ASSERT_TRUE(WaitUntil([&] { return reveals->paths().size() == i + 1; }));
@@ -115,14 +145,13 @@ TEST_F(Building, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt
   EXPECT_TRUE(builder->payload().empty());
 }
 
+// The builder's own failures are the core tests' business; one shows that
+// a failure reaches the user.
 TEST_F(Building, FailuresShowOneMessageBuildNothingAndRevealNothing) {
   const std::string project = MakeProject(2);
   WriteBytes(projectPath, project);
   const std::wstring missing = folder.File(L"missing.pmw");
-  const std::wstring tiny = folder.File(L"tiny.pmw");
-  WriteBytes(tiny, std::string(200, 'x'));
-  const std::wstring aFolder = folder.File(L"folder.pmw");
-  std::filesystem::create_directory(aFolder);
+  const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
   const struct {
     const char* name;
     std::wstring project, package, message;
@@ -130,18 +159,26 @@ TEST_F(Building, FailuresShowOneMessageBuildNothingAndRevealNothing) {
       {"empty project path", L"", packagePath, kPathMissing},
       {"missing project", missing, packagePath, kPathMissing + missing},
       {"empty package path", projectPath, L"", kPathMissing},
-      {"project of 200 bytes", tiny, packagePath, kFailed},
-      {"project is a folder", aFolder, packagePath, kFailed},
       {"package folder missing", projectPath, folder.File(L"nowhere\\VANTU.PPW"), kFailed},
-      {"package path is a folder", projectPath, aFolder, kFailed},
-      {"package path is the project", projectPath, projectPath, kFailed},
+      // Start and end kept, so the box still fits the screen.
+      {"huge project path", huge, packagePath, kPathMissing + L"D:\\xx"},
   };
+  RECT screen{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
   DialogUnderTest dialog(Services());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Fill(dialog, c.project, c.package);
     const OwnedWindow box = Generate(dialog);
-    EXPECT_EQ(box.text, c.message);
+    if (c.project == huge) {
+      EXPECT_EQ(box.text.substr(0, c.message.size()), c.message);
+      EXPECT_TRUE(box.text.find(L"x…x") != std::wstring::npos && box.text.ends_with(L"x.pmw"));
+      RECT placed;
+      ::GetWindowRect(box.window, &placed);
+      EXPECT_TRUE(placed.left >= screen.left && placed.right <= screen.right && placed.bottom <= screen.bottom);
+    } else {
+      EXPECT_EQ(box.text, c.message);
+    }
     EXPECT_TRUE(::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH))) << "enabled again after a failure";
     dialog.Dismiss(box);
   }
@@ -190,6 +227,37 @@ TEST_F(Building, DuringABuildOnlyTheProjectEditIsDisabledAndASecondClickStartsNo
   EXPECT_TRUE(::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)));
   dialog.Dismiss(box);
   ExpectPackageOf(ReadBytes(packagePath), project, "58203147");
+}
+
+// A result box of its own would turn the dialog back on when it closes
+// (Wine's boxes do), under the still open About box.
+TEST_F(Building, ResultThatArrivesWhileTheAboutBoxIsOpenWaitsForItToClose) {
+  const auto gate = std::make_shared<BuildGate>();
+  builder = std::make_shared<PackageBuilder>([gate] { return gate->Pass(); }, std::make_unique<RuntimeRandom>());
+  WriteBytes(projectPath, MakeProject(1));
+  DialogUnderTest dialog(Services());
+  Fill(dialog, projectPath, packagePath);
+  dialog.Click(IDC_GENERATE);
+  ASSERT_TRUE(WaitUntil([&] { return gate->entered.load(); }));
+  ::PostMessageW(dialog.window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+  const auto about = dialog.WaitForOwned();
+  ASSERT_TRUE(about);
+
+  gate->open = true;
+  gate->open.notify_all();
+  ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)) != FALSE; }));
+  dialog.Sync();
+  EXPECT_EQ(dialog.WaitForOwned(0ms).value_or(OwnedWindow{}).window, about->window) << "no result box over the About box";
+  EXPECT_FALSE(::IsWindowEnabled(dialog.window()));
+
+  dialog.PressKey(VK_ESCAPE);  // closes the About box
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(about->window); }));
+  const OwnedWindow box = dialog.WaitForOwned().value_or(OwnedWindow{});
+  EXPECT_EQ(box.text, kSucceeded);
+  EXPECT_FALSE(::IsWindowEnabled(dialog.window())) << "the result box is modal in turn";
+  dialog.Dismiss(box);
+  EXPECT_TRUE(WaitUntil([&] { return reveals->paths().size() == 1; }));
+  EXPECT_TRUE(::IsWindowEnabled(dialog.window()));
 }
 
 TEST_F(Building, CloseButtonAndCloseBoxStopABuildOfTheLargestProject) {

@@ -4,7 +4,7 @@
 // every message passes PreTranslateMessage before the dialog manager sees it.
 #include <windows.h>
 
-#include "ui/framework/message_map.h"
+#include "framework/message_map.h"
 
 namespace fw {
 

@@ -1,4 +1,4 @@
-#include "ui/framework/strings.h"
+#include "framework/strings.h"
 
 namespace fw {
 

@@ -1,4 +1,4 @@
-#include "ui/framework/dialog.h"
+#include "framework/dialog.h"
 
 namespace fw {
 

@@ -1,6 +1,8 @@
-#include "ui/framework/app.h"
+#include "framework/app.h"
 
-#include "ui/framework/strings.h"
+#include <filesystem>
+
+#include "framework/strings.h"
 
 namespace fw {
 
@@ -31,12 +33,7 @@ int RunApplication() {
   return app->Run();
 }
 
-std::wstring ApplicationTitle() {
-  std::wstring name = ModulePath();
-  if (const auto slash = name.find_last_of(L"\\/"); slash != std::wstring::npos) name.erase(0, slash + 1);
-  if (const auto dot = name.rfind(L'.'); dot != std::wstring::npos) name.erase(dot);
-  return name;
-}
+std::wstring ApplicationTitle() { return std::filesystem::path(ModulePath()).stem().wstring(); }
 
 int AppMessageBox(HWND owner, const std::wstring& text, UINT type) {
   return ::MessageBoxW(owner, text.c_str(), ApplicationTitle().c_str(), type);
