@@ -23,7 +23,6 @@ TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
   path = std::filesystem::temp_directory_path() /
          (L"tessam-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
-  std::filesystem::remove_all(path);
   std::filesystem::create_directories(path);
 }
 

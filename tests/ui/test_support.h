@@ -37,10 +37,11 @@ std::wstring ClassName(HWND window);
 // The first visible top-level window of `thread` whose owner is `owner`.
 HWND FindThreadWindow(DWORD thread, HWND owner);
 
-// A window the main dialog owns: a message box, the About box, a browse box.
+// A window the main dialog owns (a message box, the About box, a browse box)
+// with its first static text.
 struct OwnedWindow {
   HWND window = nullptr;
-  std::wstring caption, text;  // text: the first static text
+  std::wstring caption, text;
   HICON icon = nullptr;
 };
 
