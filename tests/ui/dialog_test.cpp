@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "settings/settings_file.h"
 #include "tests/ui/test_support.h"
 #include "framework/app.h"
 #include "framework/strings.h"

@@ -34,37 +34,31 @@ TEST_F(Settings, ANewFileIsUnicodeAndPathsOfAnyLengthComeBackWhole) {
   }
 }
 
-// A hand-written file has no byte-order mark: it keeps that encoding while
-// the paths fit it, and becomes UTF-16 (every line kept) when one does not.
+// A hand-written file has no byte-order mark: it keeps that encoding, byte
+// for byte but the new value, while the paths fit it, and becomes UTF-16
+// (every line kept) when one does not.
 TEST_F(Settings, ExistingFileKeepsItsLinesAndBecomesUnicodeOnlyForAPathOutsideItsEncoding) {
   const std::string byHand =
-      "; written by hand\r\n[Password]\r\nPassword=ABCDEFGH\r\n[Path]\r\nPMW=old.pmw\r\n"
+      "; written by hand\r\n[Password]\r\nPassword=ABCDEFGH\r\n[Path]\r\nPMW=old.pmw\r\nPPM=F:\\VANTU.PPW\r\n"
       "[Machine]\r\n; line two\r\nModel=FX3U\r\n";
-  const struct {
-    std::string before;
-    std::wstring project;
-    bool unicode;
-  } cases[] = {
-      {byHand, L"new.pmw", false},
-      {byHand, L"D:\\工程\\线体1.pmw", true},
-      {"", L"D:\\工程\\线体1.pmw", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.project) + (c.before.empty() ? " into an empty file" : ""));
-    WriteBytes(path, c.before);
-    settings.SavePaths(c.project, L"F:\\VANTU.PPW");
+  WriteBytes(path, byHand);
+  settings.SavePaths(L"new.pmw", L"F:\\VANTU.PPW");
+  std::string expected = byHand;
+  EXPECT_EQ(ReadBytes(path), expected.replace(expected.find("old"), 3, "new"));
+  for (const std::string& before : {byHand, std::string()}) {
+    SCOPED_TRACE(before.empty() ? "empty file" : "hand-written file");
+    WriteBytes(path, before);
+    settings.SavePaths(L"D:\\工程\\线体1.pmw", L"F:\\VANTU.PPW");
     const SavedSettings saved = settings.Load();
-    EXPECT_EQ(saved.projectPath, c.project);
+    EXPECT_EQ(saved.projectPath, L"D:\\工程\\线体1.pmw");
     EXPECT_EQ(saved.packagePath, L"F:\\VANTU.PPW");
+    EXPECT_EQ(saved.password, before.empty() ? L"" : L"ABCDEFGH");
     const std::string after = ReadBytes(path);
-    EXPECT_EQ(after.starts_with("\xFF\xFE"), c.unicode);
-    // The file's text, whichever its encoding: every hand-written line is there.
-    const std::wstring text = c.unicode ? std::wstring(reinterpret_cast<const wchar_t*>(after.data() + 2), (after.size() - 2) / 2)
-                                        : std::wstring(after.begin(), after.end());
-    for (const wchar_t* kept : {L"; written by hand", L"Password=ABCDEFGH", L"[Machine]", L"; line two", L"Model=FX3U"}) {
-      EXPECT_EQ(text.find(kept) != std::wstring::npos, !c.before.empty()) << ::testing::PrintToString(kept);
+    ASSERT_TRUE(after.starts_with("\xFF\xFE"));
+    const std::wstring text(reinterpret_cast<const wchar_t*>(after.data() + 2), (after.size() - 2) / 2);
+    for (const wchar_t* kept : {L"; written by hand", L"[Machine]", L"; line two", L"Model=FX3U"}) {
+      EXPECT_EQ(text.find(kept) != std::wstring::npos, !before.empty()) << ::testing::PrintToString(kept);
     }
-    EXPECT_EQ(saved.password, c.before.empty() ? L"" : L"ABCDEFGH");
   }
 }
 
