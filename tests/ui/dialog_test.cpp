@@ -138,6 +138,7 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordWantsEightCharactersOnlyWhenEncryp
       EXPECT_TRUE(dialog.Running() && !dialog.WaitForOwned(0ms)) << focused << " key " << key;
     }
   }
+  EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT)) << "Enter pressed the check box";
   dialog.SetText(IDC_PASSWORD, L"");
   for (const wchar_t c : std::wstring(L"abcdefghijk")) ::PostMessageW(dialog.item(IDC_PASSWORD), WM_CHAR, c, 1);
   dialog.Sync();

@@ -72,13 +72,12 @@ TEST(RevealInExplorer, OpensAFolderWindowForRelativePrefixedAndLongPathsAndRefus
   TempFolder folder;
   WriteBytes(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
   const LongPackage deep(folder);
-  const std::wstring& longPath = deep.path;
 
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.path);
   // Wine opens the folder of a long path but cannot then find its window to
   // select in, and says so: only the folder window counts there.
-  for (const std::wstring& path : {std::wstring(L"VANTU.PPW"), L"\\\\?\\" + folder.File(L"VANTU.PPW"), longPath}) {
+  for (const std::wstring& path : {std::wstring(L"VANTU.PPW"), L"\\\\?\\" + folder.File(L"VANTU.PPW"), deep.path}) {
     SCOPED_TRACE(path.size());
     const std::vector<HWND> before = ForeignWindows();
     const int revealed = RevealInExplorer(path);
