@@ -32,28 +32,25 @@ RECT RectIn(HWND dialog, HWND control) {
   return r;
 }
 
-TEST_F(MainDialog, ControlsComeInTabOrderWithTheirIdentifiersAndTheWindowHasItsIcons) {
+// Run once per display scaling (see CMakeLists.txt): the controls come in
+// tab order with their identifiers, and each label shows its whole text,
+// inside the group box, over no other control.
+TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   DialogUnderTest dialog(Services());
+  const HWND window = dialog.window();
   const int expected[] = {IDC_STATIC, IDC_STATIC, IDC_PROJECT_PATH, IDC_GENERATE, IDC_CLOSE_BUTTON,
                           IDC_BROWSE_PROJECT, IDC_STATIC, IDC_PACKAGE_PATH, IDC_BROWSE_FOLDER,
                           IDC_STATIC, IDC_ENCRYPT, IDC_PASSWORD};
-  HWND child = ::GetWindow(dialog.window(), GW_CHILD);
+  HWND child = ::GetWindow(window, GW_CHILD);
   for (const int id : expected) {
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(static_cast<WORD>(::GetDlgCtrlID(child)), static_cast<WORD>(id)) << (&id - expected);
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
   EXPECT_EQ(child, nullptr) << "more controls than the template has";
-  const LRESULT bigIcon = ::SendMessageW(dialog.window(), WM_GETICON, ICON_BIG, 0);
-  EXPECT_TRUE(bigIcon && ::SendMessageW(dialog.window(), WM_GETICON, ICON_SMALL, 0));
-  EXPECT_EQ(::SendMessageW(dialog.window(), WM_QUERYDRAGICON, 0, 0), bigIcon);
-}
-
-// Run once per display scaling (see CMakeLists.txt): each label shows its
-// whole text, inside the group box, over no other control.
-TEST_F(MainDialog, LabelsShowTheirWholeTextAtThisScaling) {
-  DialogUnderTest dialog(Services());
-  const HWND window = dialog.window();
+  const LRESULT bigIcon = ::SendMessageW(window, WM_GETICON, ICON_BIG, 0);
+  EXPECT_TRUE(bigIcon && ::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+  EXPECT_EQ(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0), bigIcon);
   if (const char* dpi = std::getenv("TESSAM_TEST_DPI")) {
     const HDC screen = ::GetDC(nullptr);
     ASSERT_EQ(::GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi)) << "the scaling was not applied";
@@ -190,7 +187,7 @@ HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
   return memory;
 }
 
-TEST_F(MainDialog, DroppedProjectFillsTheProjectPathAndDroppedFolderThePackagePath) {
+TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   const std::wstring project = folder.File(L"LINE1.PMW"), other = folder.File(L"notes.txt");
   WriteBytes(project, "x");
   WriteBytes(other, "x");
@@ -218,10 +215,8 @@ TEST_F(MainDialog, DroppedProjectFillsTheProjectPathAndDroppedFolderThePackagePa
   const auto procedure = [&](int id) { return ::GetWindowLongPtrW(dialog.item(id), GWLP_WNDPROC); };
   EXPECT_NE(procedure(IDC_PROJECT_PATH), procedure(IDC_PASSWORD));
   EXPECT_NE(procedure(IDC_PACKAGE_PATH), procedure(IDC_PASSWORD));
-}
 
-TEST_F(MainDialog, CancelledFolderBoxKeepsThePackagePathAndTheOpenFileBoxFillsTheProjectPath) {
-  DialogUnderTest dialog(Services());
+  // A cancelled folder box keeps the package path; the open-file box fills the project path.
   dialog.SetText(IDC_PACKAGE_PATH, L"unchanged");
   dialog.Click(IDC_BROWSE_FOLDER);
   auto box = dialog.WaitForOwned();
@@ -231,16 +226,16 @@ TEST_F(MainDialog, CancelledFolderBoxKeepsThePackagePathAndTheOpenFileBoxFillsTh
   dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "cancel keeps the path";
 
-  const std::wstring project = folder.File(L"line1.pmw");
-  WriteBytes(project, std::string(300, '\0'));
+  const std::wstring picked = folder.File(L"picked.pmw");
+  WriteBytes(picked, std::string(300, '\0'));
   dialog.Click(IDC_BROWSE_PROJECT);
   box = dialog.WaitForOwned();
   ASSERT_TRUE(box);
   // The file-name field of the explorer-style box (cmb13, or edt1 in old ones).
   const HWND name = ::GetDlgItem(box->window, 0x47C) ? ::GetDlgItem(box->window, 0x47C) : ::GetDlgItem(box->window, 0x480);
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(project.c_str()));
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
   dialog.Dismiss(*box);
-  EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_PROJECT_PATH) == project; }));
+  EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_PROJECT_PATH) == picked; }));
 }
 
 }  // namespace
