@@ -5,9 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,37 +13,14 @@
 #include "core/package_reader.h"
 #include "core/utf.h"
 #include "tests/cli/process.h"
+#include "tests/core/test_support.h"
 
 namespace tessam::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
-// Paths are carried as UTF-8 text, as they are handed to ppwtool.
-fs::path FromUtf8(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
-Bytes Read(const std::string& path) {  // nothing for a missing file or a folder
-  if (!fs::is_regular_file(FromUtf8(path))) return {};
-  std::ifstream in(FromUtf8(path), std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-std::string Write(const std::string& path, const Bytes& bytes) {
-  std::ofstream(FromUtf8(path), std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// 256 bytes of preamble, then an image of blocks * 2000 + 92 bytes that starts
-// with its block count; everything else pseudo-random.
-Bytes MakeProject(std::uint16_t blocks) {
-  std::mt19937 random(blocks);
-  Bytes project(256 + blocks * std::size_t{2000} + 92);
-  for (auto& byte : project) byte = static_cast<std::uint8_t>(random());
-  project[256] = static_cast<std::uint8_t>(blocks);
-  project[257] = static_cast<std::uint8_t>(blocks >> 8);
-  return project;
-}
 
 struct Output {
   int exitCode;
@@ -55,30 +29,26 @@ struct Output {
 
 class Ppwtool : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Unique per run: suites of other build trees may run at the same time.
-    folder_ = testing::TempDir() + "tessam-cli-" + testing::UnitTest::GetInstance()->current_test_info()->name() +
-              "-" + std::to_string(std::random_device{}());
-    fs::remove_all(FromUtf8(folder_));
-    fs::create_directories(FromUtf8(folder_ + "/sub"));
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(FromUtf8(folder_), ignored);
-  }
+  void SetUp() override { fs::create_directory(dir_ / "sub"); }
 
+  // Paths are carried as UTF-8 text, as they are handed to ppwtool.
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+  Bytes Read(const std::string& path) const { return ReadFile(Utf8Path(path)); }
+  std::string Write(const std::string& path, const Bytes& bytes) const {
+    WriteFile(Utf8Path(path), bytes);
+    return path;
+  }
   Output Run(const std::vector<std::string>& arguments) const {
-    static const fs::path program = fs::absolute(FromUtf8(PPWTOOL_PATH));
+    static const fs::path program = fs::absolute(Utf8Path(PPWTOOL_PATH));
     // Fresh output files per run: under Wine a child's inherited handles may
     // close a moment after it is seen to exit, and reopening them can fail.
     static int runs = 0;
-    const std::string out = "stdout" + std::to_string(++runs), err = "stderr" + std::to_string(runs);
-    const int exitCode = RunProcess(program, arguments, FromUtf8(Path(out)), FromUtf8(Path(err)));
+    const std::string out = Path("stdout" + std::to_string(++runs)), err = Path("stderr" + std::to_string(runs));
+    const int exitCode = RunProcess(program, arguments, Utf8Path(out), Utf8Path(err));
     return {exitCode, Capture(out), Capture(err)};
   }
-  std::string Capture(const std::string& name) const {
-    const Bytes bytes = Read(Path(name));
+  std::string Capture(const std::string& path) const {
+    const Bytes bytes = Read(path);
     std::string text(bytes.begin(), bytes.end());
     std::erase(text, '\r');
     return text;
@@ -89,7 +59,11 @@ class Ppwtool : public ::testing::Test {
     return Path("VANTU.PPW");
   }
 
-  std::string folder_;
+  const TempDir dir_;
+  const std::string folder_ = [this] {
+    const std::u8string text = dir_.path.u8string();
+    return std::string(text.begin(), text.end());
+  }();
 };
 
 // The manual page ships with the native build only.
@@ -99,7 +73,7 @@ TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {
   EXPECT_EQ(version.out, "1.0.0.1\n");
   const Output help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  const Bytes page = Read(PPWTOOL_MANPAGE);  // nothing where the path is empty
+  const Bytes page = ReadFile(PPWTOOL_MANPAGE);  // nothing where the path is empty
   std::string manual(page.begin(), page.end());
   std::erase(manual, '\\');  // roff writes "--json" as "\-\-json"
   for (const char* word : {"build", "inspect", "extract", "verify", "--password", "--json", "--force", "--version"}) {
@@ -118,7 +92,7 @@ TEST_F(Ppwtool, RoundTripGivesBackTheImageWithThePasswordPlanted) {
       {1, {"--password=\xF0\x9F\x98\x80" "abcdef"}, {0x3D, 0x00, 'a', 'b', 'c', 'd', 'e', 'f'}},  // D83D DE00
       {0, {}, {}},  // the smallest package
   };
-  fs::create_directories(FromUtf8(Path("U盘")));
+  fs::create_directory(dir_ / fs::path(u8"U盘"));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.blocks);
     const Bytes project = MakeProject(c.blocks);
@@ -143,12 +117,6 @@ TEST_F(Ppwtool, RoundTripGivesBackTheImageWithThePasswordPlanted) {
 // refuses a damaged package unless forced, and one without a header always.
 TEST_F(Ppwtool, InspectAndExtractReportDamage) {
   const std::string package = BuildPackage(1);
-  const Output sound = Run({"inspect", "--json", package});
-  EXPECT_EQ(sound.exitCode, 0);
-  for (const char* field : {"\"magic\": \"QVTH\"", "\"formatVersion\": 20180502", "\"programLength\": 2000",
-                            "\"webAddress\": \"www.halvor.cn\"", "\"sound\": true"}) {
-    EXPECT_TRUE(Contains(sound.out, field)) << field << "\n" << sound.out;
-  }
   Bytes bytes = Read(package);
   bytes[64 + 100] ^= 0x01;  // a payload byte and a filler byte, checksums left alone
   bytes[26] = 255;
@@ -166,7 +134,7 @@ TEST_F(Ppwtool, InspectAndExtractReportDamage) {
   const Output refused = Run({"extract", package, image});
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_TRUE(Contains(refused.err, "payload-checksum")) << refused.err;
-  EXPECT_FALSE(fs::exists(FromUtf8(image)));
+  EXPECT_FALSE(fs::exists(Utf8Path(image)));
   const Output forced = Run({"extract", package, image, "--force"});
   EXPECT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_TRUE(Contains(forced.err, "payload-checksum"));  // still told
@@ -185,8 +153,8 @@ TEST_F(Ppwtool, InspectAndExtractReportDamage) {
   // Read in chunks, never whole: a sparse file of 1 TiB is judged, not loaded.
   std::uint64_t length = std::uint64_t{1} << 40;
   std::error_code tooLarge;
-  fs::resize_file(FromUtf8(package), length, tooLarge);
-  if (tooLarge) fs::resize_file(FromUtf8(package), length = kLargestPackage + 1);  // Wine caps file sizes
+  fs::resize_file(Utf8Path(package), length, tooLarge);
+  if (tooLarge) fs::resize_file(Utf8Path(package), length = kLargestPackage + 1);  // Wine caps file sizes
   const Output huge = Run({"inspect", package});
   EXPECT_EQ(huge.exitCode, 1);
   EXPECT_TRUE(Contains(huge.out, "file-too-long: file is " + std::to_string(length) + " bytes")) << huge.out;
@@ -227,38 +195,33 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
     const Output result = Run(arguments);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_TRUE(Contains(result.err, message) && !result.err.empty()) << result.err;
-    EXPECT_FALSE(fs::exists(FromUtf8(newPackage)));
+    EXPECT_FALSE(fs::exists(Utf8Path(newPackage)));
   }
 }
 
-// Each failing build: exit 1, exactly one stderr line naming the reason (and
-// the system's cause for a file that cannot be opened), and
-// the file at the package path (the project itself, for the same file) left as
-// it was. (Projects held open elsewhere are the builder suite's business.)
+// A failing build reaches the user as exit 1 and one stderr line naming the
+// reason, with the system's cause where there is one; the old package stays.
+// (Each reason is the builder suite's business.) A build tells its size.
 TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
   const std::string package = Write(Path("VANTU.PPW"), {'o', 'l', 'd'});
   const std::string project = Write(Path("p.pmw"), MakeProject(1));
   Bytes truncated = MakeProject(2);
   truncated.pop_back();  // one byte less than its block count announces
-  const struct { std::string project, package; BuildFailure reason; FileError cause = FileError::kNone; } cases[] = {
-      {"", package, BuildFailure::kEmptyPath},
-      {Path("absent.pmw"), package, BuildFailure::kProjectMissing},
-      {Write(Path("truncated.pmw"), truncated), package, BuildFailure::kProjectTooShort},
-      {folder_, package, BuildFailure::kProjectNotOpenable, FileError::kNotRegularFile},
-      {project, Path("absent/VANTU.PPW"), BuildFailure::kPackageNotOpenable, FileError::kNotFound},
-      {project, Path("sub"), BuildFailure::kPackageNotOpenable, FileError::kNotRegularFile},
-      {project, Path("sub/../p.pmw"), BuildFailure::kSameFile},
+  const struct { std::string project, package, message; } cases[] = {
+      {Write(Path("truncated.pmw"), truncated), package, Describe(BuildFailure::kProjectTooShort)},
+      {project, Path("sub"),
+       std::string(Describe(BuildFailure::kPackageNotOpenable)) + ": " + Describe(FileError::kNotRegularFile)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(Describe(c.reason));
-    const Bytes before = Read(c.package);
+    SCOPED_TRACE(c.message);
     const Output result = Run({"build", c.project, c.package});
     EXPECT_EQ(result.exitCode, 1);
-    const std::string cause = c.cause == FileError::kNone ? "" : std::string(": ") + Describe(c.cause);
-    EXPECT_EQ(result.err, std::string("ppwtool: build failed: ") + Describe(c.reason) + cause + "\n");
-    EXPECT_EQ(Read(c.package), before);
+    EXPECT_EQ(result.err, "ppwtool: build failed: " + c.message + "\n");
   }
-  EXPECT_EQ(Run({"build", project, package}).exitCode, 0);
+  EXPECT_EQ(Read(package), Bytes({'o', 'l', 'd'}));
+  const Output built = Run({"build", project, package});
+  EXPECT_EQ(built.exitCode, 0);
+  EXPECT_EQ(built.out, "wrote " + package + " (2156 bytes)\n");
 }
 
 // verify: exit 0 for the build of the project, 1 for another program (naming
@@ -309,7 +272,6 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
 // the file name hold, and gives header text back byte for byte: each byte as
 // the code point of its value.
 TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
-  const Bytes project = MakeProject(1);
   Bytes package = Read(BuildPackage(1));
   const Bytes magic = {'"', '\\', 0x01, 0xFF}, web = {0x7F, 0x80, '/', 0x00, 'a', 0xC3, 0xA9, '"', 0x1F, 0xFE,
                                                          0xED, 0xA0, 0x80};
@@ -326,11 +288,14 @@ TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
     if (!verify) {
       EXPECT_EQ(json["header"]["magic"], BytesAsCodePoints(magic));
       EXPECT_EQ(json["header"]["webAddress"], BytesAsCodePoints(web));
+      EXPECT_EQ(json["header"]["formatVersion"], 20180502);
+      EXPECT_EQ(json["header"]["programLength"], 2000);
+      EXPECT_EQ(json["sound"], false);
     }
     if (*PYTHON3_PATH) {
       Write(Path("out.json"), Bytes(result.out.begin(), result.out.end()));
-      EXPECT_EQ(RunProcess(PYTHON3_PATH, {"-m", "json.tool", Path("out.json")}, FromUtf8(Path("py.out")),
-                           FromUtf8(Path("py.err"))), 0) << result.out;
+      EXPECT_EQ(RunProcess(PYTHON3_PATH, {"-m", "json.tool", Path("out.json")}, Utf8Path(Path("py.out")),
+                           Utf8Path(Path("py.err"))), 0) << result.out;
     }
   }
 }

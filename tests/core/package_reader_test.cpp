@@ -10,11 +10,13 @@
 
 #include "core/crc16.h"
 #include "core/package_reader.h"
+#include "tests/core/test_support.h"
 
 namespace tessam {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::MakeImage;
 using P = PackageProblem;
 constexpr std::uint8_t kKey = 14;  // from seeds 1, 2, 3, 4: (4*3 + 2*1) mod 255
 
@@ -27,15 +29,6 @@ void FixChecksums(Bytes& package) {
   FixHeaderChecksum(package);
 }
 
-// blocks * 2000 + 92 bytes that start with their block count, little-endian.
-Bytes ImageOf(std::uint16_t blocks) {
-  Bytes image(blocks * std::size_t{2000} + 92);
-  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
-  image[0] = static_cast<std::uint8_t>(blocks);
-  image[1] = static_cast<std::uint8_t>(blocks >> 8);
-  return image;
-}
-
 // Written byte by byte, not by the package writer: seeds 1..4, filler 10..15.
 Bytes MakeSoundPackage(std::uint16_t blocks) {
   const std::uint8_t start[] = {'Q', 'V', 'T', 'H', 0x01, 0x33, 0xEE, 0x16, 0, 0, 0, 0, 0, 0,  0,  0,
@@ -44,7 +37,7 @@ Bytes MakeSoundPackage(std::uint16_t blocks) {
   std::copy(std::begin(start), std::end(start), package.begin());
   const std::string web = "www.halvor.cn";
   std::copy(web.begin(), web.end(), package.begin() + 47);
-  for (std::uint8_t byte : ImageOf(blocks)) package.push_back(byte ^ kKey);
+  for (std::uint8_t byte : MakeImage(blocks)) package.push_back(byte ^ kKey);
   Put32(package, 8, static_cast<std::uint32_t>(package.size() - 64));
   Put32(package, 16, blocks * 2000u);
   FixChecksums(package);
@@ -126,7 +119,7 @@ TEST(PackageReader, ReadsSoundPackagesAndUnscramblesTheirImage) {
     EXPECT_EQ(std::uint32_t{report.header.payloadChecksum}, report.computedPayloadChecksum);
     EXPECT_EQ(std::uint32_t{report.header.headerChecksum}, report.computedHeaderChecksum);
     EXPECT_EQ(report.imageBlockCount, blocks);
-    EXPECT_EQ(UnscrambleImage(package, report), ImageOf(blocks));
+    EXPECT_EQ(UnscrambleImage(package, report), MakeImage(blocks));
   }
 }
 
