@@ -1,6 +1,6 @@
 // ppwtool as a user runs it: the real binary in a child process, its exit
-// status, stdout and stderr. Each kind of damage is the reader's unit tests'
-// business; here a few show how inspect and extract report them.
+// status, stdout and stderr. Each kind of damage and each build failure is the
+// core suites' business; here a few show that they reach the user.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 struct Output {
-  int exitCode;
   std::string out, err;  // with "\r\n" made "\n"
 };
 
@@ -38,14 +37,15 @@ class Ppwtool : public ::testing::Test {
     WriteFile(Utf8Path(path), bytes);
     return path;
   }
-  Output Run(const std::vector<std::string>& arguments) const {
+  // Runs ppwtool, expecting `exitCode`.
+  Output Expect(int exitCode, const std::vector<std::string>& arguments) const {
     static const fs::path program = fs::absolute(Utf8Path(PPWTOOL_PATH));
     // Fresh output files per run: under Wine a child's inherited handles may
     // close a moment after it is seen to exit, and reopening them can fail.
     static int runs = 0;
     const std::string out = Path("stdout" + std::to_string(++runs)), err = Path("stderr" + std::to_string(runs));
-    const int exitCode = RunProcess(program, arguments, Utf8Path(out), Utf8Path(err));
-    return {exitCode, Capture(out), Capture(err)};
+    EXPECT_EQ(RunProcess(program, arguments, Utf8Path(out), Utf8Path(err)), exitCode) << Capture(err);
+    return {Capture(out), Capture(err)};
   }
   std::string Capture(const std::string& path) const {
     const Bytes bytes = Read(path);
@@ -55,7 +55,7 @@ class Ppwtool : public ::testing::Test {
   }
   // A sound package built from a project of `blocks` blocks.
   std::string BuildPackage(std::uint16_t blocks) {
-    EXPECT_EQ(Run({"build", Write(Path("project.pmw"), MakeProject(blocks)), Path("VANTU.PPW")}).exitCode, 0);
+    Expect(0, {"build", Write(Path("project.pmw"), MakeProject(blocks)), Path("VANTU.PPW")});
     return Path("VANTU.PPW");
   }
 
@@ -68,19 +68,15 @@ class Ppwtool : public ::testing::Test {
 
 // The manual page ships with the native build only.
 TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {
-  const Output version = Run({"--version"});
-  EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "1.0.0.1\n");
-  const Output help = Run({"--help"});
-  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(Expect(0, {"--version"}).out, "1.0.0.1\n");
+  const std::string help = Expect(0, {"--help"}).out;
   const Bytes page = ReadFile(PPWTOOL_MANPAGE);  // nothing where the path is empty
   std::string manual(page.begin(), page.end());
   std::erase(manual, '\\');  // roff writes "--json" as "\-\-json"
   for (const char* word : {"build", "inspect", "extract", "verify", "--password", "--json", "--force", "--version"}) {
-    EXPECT_TRUE(Contains(help.out, word)) << word;
-    EXPECT_TRUE(page.empty() || Contains(manual, word)) << word;
+    EXPECT_TRUE(Contains(help, word) && (page.empty() || Contains(manual, word))) << word;
   }
-  for (const char* status : {"Exit status", "  0 ", "  1 ", "  2 "}) EXPECT_TRUE(Contains(help.out, status));
+  for (const char* status : {"Exit status", "  0 ", "  1 ", "  2 "}) EXPECT_TRUE(Contains(help, status));
   EXPECT_TRUE(page.empty() || Contains(manual, ".SH EXIT STATUS"));
 }
 
@@ -93,19 +89,15 @@ TEST_F(Ppwtool, RoundTripGivesBackTheImageWithThePasswordPlanted) {
       {0, {}, {}},  // the smallest package
   };
   fs::create_directory(dir_ / fs::path(u8"U盘"));
+  const std::string package = Path("U盘/VANTU.PPW");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.blocks);
     const Bytes project = MakeProject(c.blocks);
-    std::vector<std::string> build = {"build", Write(Path("工程 一.pmw"), project), Path("U盘/VANTU.PPW")};
+    std::vector<std::string> build = {"build", Write(Path("工程 一.pmw"), project), package};
     build.insert(build.end(), c.password.begin(), c.password.end());
-    const Output built = Run(build);
-    ASSERT_EQ(built.exitCode, 0) << built.err;
-
-    const Output inspected = Run({"inspect", Path("U盘/VANTU.PPW")});
-    EXPECT_EQ(inspected.exitCode, 0);
-    EXPECT_TRUE(Contains(inspected.out, "verdict           sound")) << inspected.out;
-
-    ASSERT_EQ(Run({"extract", Path("U盘/VANTU.PPW"), Path("映像.bin")}).exitCode, 0);
+    EXPECT_EQ(Expect(0, build).out, "wrote " + package + " (" + std::to_string(project.size() - 192) + " bytes)\n");
+    EXPECT_TRUE(Contains(Expect(0, {"inspect", package}).out, "verdict           sound"));
+    Expect(0, {"extract", package, Path("映像.bin")});
     Bytes image(project.begin() + 256, project.end());
     std::copy(c.planted.begin(), c.planted.end(), image.begin() + 8);
     EXPECT_EQ(Read(Path("映像.bin")), image);
@@ -116,64 +108,47 @@ TEST_F(Ppwtool, RoundTripGivesBackTheImageWithThePasswordPlanted) {
 // inspect names every problem it finds, in the table and in JSON; extract
 // refuses a damaged package unless forced, and one without a header always.
 TEST_F(Ppwtool, InspectAndExtractReportDamage) {
-  const std::string package = BuildPackage(1);
+  const std::string package = BuildPackage(1), image = Path("image.bin");
   Bytes bytes = Read(package);
   bytes[64 + 100] ^= 0x01;  // a payload byte and a filler byte, checksums left alone
   bytes[26] = 255;
   Write(package, bytes);
-  const Output json = Run({"inspect", package, "--json"});
-  const Output text = Run({"inspect", package});
-  EXPECT_EQ(json.exitCode, 1);
-  EXPECT_EQ(text.exitCode, 1);
+  const std::string json = Expect(1, {"inspect", package, "--json"}).out, text = Expect(1, {"inspect", package}).out;
   for (const std::string problem : {"payload-checksum", "header-checksum", "filler-255"}) {
-    EXPECT_TRUE(Contains(json.out, "\"name\": \"" + problem + "\"")) << json.out;
-    EXPECT_TRUE(Contains(text.out, "problem           " + problem + ": ")) << text.out;
+    EXPECT_TRUE(Contains(json, "\"name\": \"" + problem + "\"")) << json;
+    EXPECT_TRUE(Contains(text, "problem           " + problem + ": ")) << text;
   }
-
-  const std::string image = Path("image.bin");
-  const Output refused = Run({"extract", package, image});
-  EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_TRUE(Contains(refused.err, "payload-checksum")) << refused.err;
+  EXPECT_TRUE(Contains(Expect(1, {"extract", package, image}).err, "payload-checksum"));
   EXPECT_FALSE(fs::exists(Utf8Path(image)));
-  const Output forced = Run({"extract", package, image, "--force"});
-  EXPECT_EQ(forced.exitCode, 0) << forced.err;
-  EXPECT_TRUE(Contains(forced.err, "payload-checksum"));  // still told
-  const Bytes project = MakeProject(1);
-  Bytes expected(project.begin() + 256, project.end());
+  EXPECT_TRUE(Contains(Expect(0, {"extract", package, image, "--force"}).err, "payload-checksum"));  // still told
+  Bytes expected = MakeImage(1);
   expected[100] ^= 0x01;
   EXPECT_EQ(Read(image), expected);
 
   Write(package, Bytes{'Q', 'V', 'T', 'H'});
-  const Output truncated = Run({"inspect", package, "--json"});
-  EXPECT_EQ(truncated.exitCode, 1);
-  EXPECT_TRUE(Contains(truncated.out, "\"header\": null")) << truncated.out;
-  EXPECT_TRUE(Contains(truncated.out, "\"name\": \"header-truncated\""));
-  EXPECT_EQ(Run({"extract", package, image, "--force"}).exitCode, 1);
+  const std::string truncated = Expect(1, {"inspect", package, "--json"}).out;
+  EXPECT_TRUE(Contains(truncated, "\"header\": null") && Contains(truncated, "\"name\": \"header-truncated\""));
+  Expect(1, {"extract", package, image, "--force"});
 
   // Read in chunks, never whole: a sparse file of 1 TiB is judged, not loaded.
   std::uint64_t length = std::uint64_t{1} << 40;
   std::error_code tooLarge;
   fs::resize_file(Utf8Path(package), length, tooLarge);
   if (tooLarge) fs::resize_file(Utf8Path(package), length = kLargestPackage + 1);  // Wine caps file sizes
-  const Output huge = Run({"inspect", package});
-  EXPECT_EQ(huge.exitCode, 1);
-  EXPECT_TRUE(Contains(huge.out, "file-too-long: file is " + std::to_string(length) + " bytes")) << huge.out;
+  EXPECT_TRUE(Contains(Expect(1, {"inspect", package}).out, "file-too-long: file is " + std::to_string(length)));
 }
 
 // Misuse, unreadable packages and unwritable images: exit 2, a message, no package written.
 TEST_F(Ppwtool, UsageErrorsExitTwo) {
-  const std::string package = BuildPackage(0);
-  const std::string project = Path("project.pmw");
-  const std::string newPackage = Path("new.ppw");
+  const std::string package = BuildPackage(0), project = Path("project.pmw"), newPackage = Path("new.ppw");
   std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{}, ""}, {{"frobnicate"}, ""}, {{"--bogus"}, ""}, {{"inspect"}, ""}, {{"inspect", package, "extra"}, ""},
       {{"inspect", package, "--force"}, ""}, {{"build", project}, ""}, {{"extract", package}, ""},
-      {{"build", project, newPackage, "--password"}, ""},
-      {{"inspect", Path("absent.ppw")}, "no such file"},
-      {{"inspect", folder_}, "folder"},
+      {{"build", project, newPackage, "--password"}, ""}, {{"verify", package}, ""},
+      {{"inspect", Path("absent.ppw")}, "no such file"}, {{"inspect", folder_}, "folder"},
       {{"extract", package, Path("no such folder/image.bin")}, "no such file or folder"},
       {{"extract", package, Path("sub/../VANTU.PPW")}, "is the package itself"},
-      {{"verify", package}, ""}, {{"verify", Path("absent.ppw"), project}, "no such file"},
+      {{"verify", Path("absent.ppw"), project}, "no such file"},
       {{"verify", package, Path("absent.pmw")}, "no such file"},
       {{"verify", package, Path("sub/../VANTU.PPW")}, "same file"},
       {{"verify", package, project, "--password", "1234567"}, "exactly 8 characters"},
@@ -192,36 +167,27 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
   }
   for (const auto& [arguments, message] : cases) {
     SCOPED_TRACE(arguments.empty() ? std::string("(no arguments)") : arguments[0] + " ... " + arguments.back());
-    const Output result = Run(arguments);
-    EXPECT_EQ(result.exitCode, 2);
-    EXPECT_TRUE(Contains(result.err, message) && !result.err.empty()) << result.err;
+    const std::string err = Expect(2, arguments).err;
+    EXPECT_TRUE(Contains(err, message) && !err.empty()) << err;
     EXPECT_FALSE(fs::exists(Utf8Path(newPackage)));
   }
 }
 
 // A failing build reaches the user as exit 1 and one stderr line naming the
 // reason, with the system's cause where there is one; the old package stays.
-// (Each reason is the builder suite's business.) A build tells its size.
 TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
   const std::string package = Write(Path("VANTU.PPW"), {'o', 'l', 'd'});
-  const std::string project = Write(Path("p.pmw"), MakeProject(1));
   Bytes truncated = MakeProject(2);
   truncated.pop_back();  // one byte less than its block count announces
   const struct { std::string project, package, message; } cases[] = {
       {Write(Path("truncated.pmw"), truncated), package, Describe(BuildFailure::kProjectTooShort)},
-      {project, Path("sub"),
+      {Write(Path("p.pmw"), MakeProject(1)), Path("sub"),
        std::string(Describe(BuildFailure::kPackageNotOpenable)) + ": " + Describe(FileError::kNotRegularFile)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    const Output result = Run({"build", c.project, c.package});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "ppwtool: build failed: " + c.message + "\n");
+    EXPECT_EQ(Expect(1, {"build", c.project, c.package}).err, "ppwtool: build failed: " + c.message + "\n");
   }
   EXPECT_EQ(Read(package), Bytes({'o', 'l', 'd'}));
-  const Output built = Run({"build", project, package});
-  EXPECT_EQ(built.exitCode, 0);
-  EXPECT_EQ(built.out, "wrote " + package + " (2156 bytes)\n");
 }
 
 // verify: exit 0 for the build of the project, 1 for another program (naming
@@ -229,8 +195,8 @@ TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
 TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   const Bytes project = MakeProject(2);
   const std::string original = Write(Path("p.pmw"), project);
-  ASSERT_EQ(Run({"build", original, Path("plain.ppw")}).exitCode, 0);
-  ASSERT_EQ(Run({"build", original, Path("locked.ppw"), "--password", "abcdefgh"}).exitCode, 0);
+  Expect(0, {"build", original, Path("plain.ppw")});
+  Expect(0, {"build", original, Path("locked.ppw"), "--password", "abcdefgh"});
   Bytes changed = project, shorter = project, damaged = Read(Path("plain.ppw"));
   changed[1000] ^= 1;
   shorter.pop_back();
@@ -258,13 +224,10 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
     SCOPED_TRACE(c.package + " " + c.project + (c.extra.empty() ? "" : " " + c.extra[1]));
     std::vector<std::string> arguments = {"verify", Path(c.package), c.project};
     arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
-    const Output text = Run(arguments);
-    EXPECT_EQ(text.exitCode, c.exit) << text.err;
-    for (const std::string& shown : c.shown) EXPECT_TRUE(Contains(text.out, shown)) << shown << "\n" << text.out;
+    const std::string text = Expect(c.exit, arguments).out;
+    for (const std::string& shown : c.shown) EXPECT_TRUE(Contains(text, shown)) << shown << "\n" << text;
     arguments.push_back("--json");
-    const Output json = Run(arguments);
-    EXPECT_EQ(json.exitCode, c.exit);
-    EXPECT_EQ(nlohmann::json::parse(json.out)["same"], c.exit == 0);
+    EXPECT_EQ(nlohmann::json::parse(Expect(c.exit, arguments).out)["same"], c.exit == 0);
   }
 }
 
@@ -280,10 +243,9 @@ TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
   const bool posix = fs::path::preferred_separator == '/';  // quote and backslash are name characters there
   const std::string name = Write(Path(posix ? "引\"号\\ \t.ppw" : "引号 .ppw"), package);
   for (const bool verify : {false, true}) {
-    const Output result =
-        verify ? Run({"verify", "--json", name, Path("project.pmw")}) : Run({"inspect", "--json", name});
-    EXPECT_EQ(result.exitCode, 1);
-    const auto json = nlohmann::json::parse(result.out);
+    const std::string out = Expect(1, verify ? std::vector<std::string>{"verify", "--json", name, Path("project.pmw")}
+                                             : std::vector<std::string>{"inspect", "--json", name}).out;
+    const auto json = nlohmann::json::parse(out);
     EXPECT_EQ(json[verify ? "package" : "file"], name);
     if (!verify) {
       EXPECT_EQ(json["header"]["magic"], BytesAsCodePoints(magic));
@@ -293,9 +255,9 @@ TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
       EXPECT_EQ(json["sound"], false);
     }
     if (*PYTHON3_PATH) {
-      Write(Path("out.json"), Bytes(result.out.begin(), result.out.end()));
+      Write(Path("out.json"), Bytes(out.begin(), out.end()));
       EXPECT_EQ(RunProcess(PYTHON3_PATH, {"-m", "json.tool", Path("out.json")}, Utf8Path(Path("py.out")),
-                           Utf8Path(Path("py.err"))), 0) << result.out;
+                           Utf8Path(Path("py.err"))), 0) << out;
     }
   }
 }
