@@ -188,14 +188,9 @@ TEST_F(PackageBuilderTest, PackagePathNamingTheProjectFailsInEverySpelling) {
 TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
   test::WriteFile(project, test::MakeProject(static_cast<std::uint16_t>(kPackageWriteChunk * 4 / 2000)));
   // Stopped before the build, after the first of several chunks read, written or read back.
-  const struct {
-    const char* name;
-    std::optional<BuildPhase> phase;
-    bool readingBack;
-  } cases[] = {{"before", std::nullopt, false},
-               {"reading", BuildPhase::kReading, false},
-               {"writing", BuildPhase::kWriting, false},
-               {"reading back", std::nullopt, true}};
+  const struct { const char* name; std::optional<BuildPhase> phase; bool readingBack; } cases[] = {
+      {"before", std::nullopt, false}, {"reading", BuildPhase::kReading, false},
+      {"writing", BuildPhase::kWriting, false}, {"reading back", std::nullopt, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     test::WriteFile(package, Bytes(5, 1));
@@ -214,11 +209,8 @@ TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kStopped);
     // The old package stays until it is cut; once cut, a stop removes it.
     const bool cut = c.phase == BuildPhase::kWriting || c.readingBack;
-    if (cut) {
-      EXPECT_FALSE(fs::exists(package));
-    } else {
-      EXPECT_EQ(test::ReadFile(package), Bytes(5, 1));
-    }
+    EXPECT_NE(fs::exists(package), cut);
+    EXPECT_EQ(test::ReadFile(package), cut ? Bytes{} : Bytes(5, 1));
     // A half-read payload is dropped; a complete one stays, as after any failed write.
     EXPECT_EQ(builder.payload().empty(), !cut);
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
@@ -228,11 +220,8 @@ TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
 
 TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRemoved) {
   test::WriteFile(project, test::MakeProject(1200));  // 2.4 MB: read back in three pieces
-  const struct {
-    const char* name;
-    std::uint64_t at;  // file offset the device gets wrong
-    BuildFailure failure;
-  } cases[] = {
+  // `at`: the file offset the device gets wrong.
+  const struct { const char* name; std::uint64_t at; BuildFailure failure; } cases[] = {
       {"header byte changed", 13, BuildFailure::kPackageDiffers},
       {"last payload byte changed", 64 + 1200 * 2000 + 91, BuildFailure::kPackageDiffers},
       {"read error in the second piece", 1 << 20, BuildFailure::kPackageReadBackError},
@@ -247,9 +236,7 @@ TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRem
                           }});
     EXPECT_EQ(builder.Build(Request()), 0);
     EXPECT_EQ(builder.lastFailure(), c.failure);
-    if (c.failure == BuildFailure::kPackageDiffers) {
-      EXPECT_EQ(builder.firstDifference(), c.at);
-    }
+    if (c.failure == BuildFailure::kPackageDiffers) EXPECT_EQ(builder.firstDifference(), c.at);
     EXPECT_FALSE(fs::exists(package));
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
   }
