@@ -236,7 +236,7 @@ TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRem
                           }});
     EXPECT_EQ(builder.Build(Request()), 0);
     EXPECT_EQ(builder.lastFailure(), c.failure);
-    if (c.failure == BuildFailure::kPackageDiffers) EXPECT_EQ(builder.firstDifference(), c.at);
+    if (c.failure == BuildFailure::kPackageDiffers) { EXPECT_EQ(builder.firstDifference(), c.at); }
     EXPECT_FALSE(fs::exists(package));
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
   }
