@@ -10,7 +10,9 @@
 
 #include "core/build_failure.h"
 #include "core/file.h"
+#include "core/package_builder.h"
 #include "core/package_reader.h"
+#include "core/random.h"
 #include "core/utf.h"
 #include "tests/cli/process.h"
 #include "tests/core/test_support.h"
@@ -231,19 +233,55 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   }
 }
 
-// --json is valid JSON, checked by another parser, whatever the header and
-// the file name hold, and gives header text back byte for byte: each byte as
-// the code point of its value.
-TEST_F(Ppwtool, JsonIsValidAndKeepsEveryByte) {
-  Bytes package = Read(BuildPackage(1));
+// inspect shows every header field and names each problem with the bytes at
+// fault. --json is valid JSON, checked by another parser, whatever the header
+// and the file name hold, and gives header text back byte for byte: each byte
+// as the code point of its value.
+TEST_F(Ppwtool, ReportsShowEveryHeaderFieldAndJsonKeepsEveryByte) {
+  const bool posix = fs::path::preferred_separator == '/';  // quote and backslash are name characters there
+  const std::string project = Write(Path("project.pmw"), MakeProject(1));
+  const std::string name = Path(posix ? "引\"号\\ \t.ppw" : "引号 .ppw");
+  // A fixed clock and the runtime's generator: the same seeds on every run.
+  PackageBuilder builder([] { return 1; }, std::make_unique<RuntimeRandom>());
+  ASSERT_EQ(builder.Build({Utf8Path(project).u16string(), Utf8Path(name).u16string(), {}}), 1);
+  Bytes package = Read(name);
   const Bytes magic = {'"', '\\', 0x01, 0xFF}, web = {0x7F, 0x80, '/', 0x00, 'a', 0xC3, 0xA9, '"', 0x1F, 0xFE,
                                                          0xED, 0xA0, 0x80};
   std::copy(magic.begin(), magic.end(), package.begin());
   std::copy(web.begin(), web.end(), package.begin() + 47);
-  const bool posix = fs::path::preferred_separator == '/';  // quote and backslash are name characters there
-  const std::string name = Write(Path(posix ? "引\"号\\ \t.ppw" : "引号 .ppw"), package);
+  package[11] += 1;  // payload length: one byte more than the file holds
+  package[22] = package[26] = 255;  // a seed and a filler byte
+  package[33] = 0;  // a reserved byte
+  Write(name, package);
+  // Seeds 41 107 214 235 and filler 44 169 3 33 187 239 from srand(1); with
+  // seed 255 the key is (235*255 + 107*41) mod 255 = 52, and the image's first
+  // two bytes, scrambled with the old key 107, come back as 94 95.
+  EXPECT_EQ(Expect(1, {"inspect", name}).out, "file              " + name + "\n" + R"~(file length       2156 bytes
+magic             "\"\\\x01\xFF"
+format version    0x0133EE16 (20180502)
+payload length    2093
+program length    2000 (1 block)
+payload checksum  stored 0x0000BB0F, computed 0xBB0F
+key seeds         41 107 255 235
+scramble key      52 (0x34)
+reserved word     0
+filler            255 169 3 33 187 239
+reserved          FF 00 FF FF FF FF FF FF FF FF FF FF FF FF FF
+web address       "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED\xA0\x80"
+header checksum   stored 0x000037CA, computed 0xF1F4
+verdict           damaged (9 problems)
+problem           magic: magic is "\"\\\x01\xFF" instead of "QVTH"
+problem           file-length: file is 2156 bytes, but 64 + payload length is 2157
+problem           program-length: payload length 2093 is not program length 2000 + 92
+problem           block-count: program length 2000 is not the image's block count 24414 x 2000
+problem           header-checksum: stored 0x000037CA, computed 0xF1F4
+problem           seed-255: key seeds are 0..254: byte 22 is 0xFF
+problem           filler-255: filler bytes are 0..254: byte 26 is 0xFF
+problem           reserved-bytes: bytes 32..46 are all 0xFF: byte 33 is 0x00
+problem           web-address: web address "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED\xA0\x80" is not 13 printable ASCII characters: byte 47 is 0x7F, byte 48 is 0x80, byte 50 is 0x00, byte 52 is 0xC3, byte 53 is 0xA9, byte 55 is 0x1F, byte 56 is 0xFE, byte 57 is 0xED, byte 58 is 0xA0, byte 59 is 0x80
+)~");
   for (const bool verify : {false, true}) {
-    const std::string out = Expect(1, verify ? std::vector<std::string>{"verify", "--json", name, Path("project.pmw")}
+    const std::string out = Expect(1, verify ? std::vector<std::string>{"verify", "--json", name, project}
                                              : std::vector<std::string>{"inspect", "--json", name}).out;
     const auto json = nlohmann::json::parse(out);
     EXPECT_EQ(json[verify ? "package" : "file"], name);
