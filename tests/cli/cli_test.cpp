@@ -288,9 +288,14 @@ problem           web-address: web address "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED
     if (!verify) {
       EXPECT_EQ(json["header"]["magic"], BytesAsCodePoints(magic));
       EXPECT_EQ(json["header"]["webAddress"], BytesAsCodePoints(web));
-      EXPECT_EQ(json["header"]["formatVersion"], 20180502);
-      EXPECT_EQ(json["header"]["programLength"], 2000);
-      EXPECT_EQ(json["sound"], false);
+      const std::pair<const char*, nlohmann::json> fields[] = {
+          {"/fileLength", 2156}, {"/header/formatVersion", 20180502}, {"/header/payloadLength", 2093},
+          {"/header/programLength", 2000}, {"/header/seeds", {41, 107, 255, 235}}, {"/header/scrambleKey", 52},
+          {"/header/filler/0", 255}, {"/header/reserved/1", 0}, {"/header/reservedWord", 0},
+          {"/header/payloadChecksum/computed", 0xBB0F}, {"/header/headerChecksum/stored", 0x37CA},
+          {"/header/headerChecksum/computed", 0xF1F4}, {"/sound", false}, {"/problems/6/name", "filler-255"},
+          {"/problems/6/detail", "filler-255: filler bytes are 0..254: byte 26 is 0xFF"}};
+      for (const auto& [field, value] : fields) EXPECT_EQ(json.at(nlohmann::json::json_pointer(field)), value) << field;
     }
     if (*PYTHON3_PATH) {
       Write(Path("out.json"), Bytes(out.begin(), out.end()));
