@@ -104,7 +104,8 @@ TEST(PackageReader, NamesEachDamageAndNothingElse) {
   }
 }
 
-// The header record is packed: fields are copied (T{...}) before gtest binds references to them.
+// Sound means no problem at all, checksums and lengths included. The header
+// record is packed: fields are copied (T{...}) before gtest binds references.
 TEST(PackageReader, ReadsSoundPackagesAndUnscramblesTheirImage) {
   for (std::uint16_t blocks : {0, 1, 5}) {
     SCOPED_TRACE(blocks);
@@ -112,12 +113,8 @@ TEST(PackageReader, ReadsSoundPackagesAndUnscramblesTheirImage) {
     const PackageReport report = InspectPackage(package);
     EXPECT_TRUE(report.sound());
     EXPECT_EQ(report.fileLength, 64 + 92 + blocks * 2000u);
-    EXPECT_EQ(std::uint32_t{report.header.payloadLength}, 92 + blocks * 2000u);
     EXPECT_EQ(std::uint32_t{report.header.programLength}, blocks * 2000u);
     EXPECT_EQ(report.scrambleKey, kKey);
-    EXPECT_EQ(std::string(report.header.webAddress, 13), "www.halvor.cn");
-    EXPECT_EQ(std::uint32_t{report.header.payloadChecksum}, report.computedPayloadChecksum);
-    EXPECT_EQ(std::uint32_t{report.header.headerChecksum}, report.computedHeaderChecksum);
     EXPECT_EQ(report.imageBlockCount, blocks);
     EXPECT_EQ(UnscrambleImage(package, report), MakeImage(blocks));
   }
