@@ -133,7 +133,8 @@ TEST_F(PackageBuilderTest, ProjectShorterThanItsImageFailsAndKeepsPackageAndPayl
     EXPECT_EQ(builder.Build(Request()), 0);
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectTooShort);
     EXPECT_EQ(test::ReadFile(package), packageBefore);
-    EXPECT_EQ(builder.payload().size(), 4092u);  // the previous payload is kept
+    EXPECT_EQ(builder.payload().size(), 4092u);  // the previous payload is kept, its header is not
+    EXPECT_EQ(std::uint32_t{builder.header().payloadChecksum}, 0u);
   }
 }
 
