@@ -26,10 +26,7 @@ std::uint16_t Fused(std::uint16_t crc, const std::uint8_t* data, std::size_t len
   return crc;
 }
 
-struct Implementation {
-  const char* name;
-  Update update;
-};
+struct Implementation { const char* name; Update update; };
 
 class Crc16Suite : public testing::TestWithParam<Implementation> {};
 

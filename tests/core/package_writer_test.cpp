@@ -15,7 +15,7 @@ namespace {
 using test::Bytes;
 namespace fs = std::filesystem;
 
-TEST(FileLayer, HoldsExclusivelyAndCutsOnlyWhenAsked) {
+TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
   const test::TempDir dir;
   const auto path = dir / "data.bin";
   test::WriteFile(path, {1, 2, 3, 4, 5});
