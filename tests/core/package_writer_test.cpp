@@ -33,6 +33,11 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
   EXPECT_FALSE(File::OpenForReading(path.u16string()));
   writer->Close();
   EXPECT_EQ(test::ReadFile(path), (Bytes{1, 2, 3, 4, 5}));  // opening for writing kept the contents
+  for (const bool writing : {false, true}) {  // no name: nothing to find
+    FileError why = FileError::kNone;
+    EXPECT_FALSE(writing ? File::OpenForWriting(u"", &why) : File::OpenForReading(u"", &why));
+    EXPECT_EQ(why, FileError::kNotFound);
+  }
 }
 
 // Discard removes what this run created, and what it replaced only when asked;
