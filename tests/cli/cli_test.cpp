@@ -80,6 +80,9 @@ TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {
   }
   for (const char* status : {"Exit status", "  0 ", "  1 ", "  2 "}) EXPECT_TRUE(Contains(help, status));
   EXPECT_TRUE(page.empty() || Contains(manual, ".SH EXIT STATUS"));
+  for (const char* command : {"build", "inspect", "extract", "verify"}) {
+    EXPECT_TRUE(Contains(Expect(0, {command, "--help"}).out, "Exit status: 0 ")) << command;
+  }
 }
 
 // build -> inspect -> extract gives back the project's bytes from 256 on, with
