@@ -207,7 +207,8 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
     int exit;
     std::vector<std::string> shown;
   } cases[] = {
-      {"plain.ppw", original, {}, 0, {"password          not planted", "differing bytes   0", "same program"}},
+      {"plain.ppw", original, {}, 0,
+       {"project length    4348 bytes\n", "password          not planted", "differing bytes   0", "same program"}},
       {"locked.ppw", original, {}, 0, {"password          planted", "differing bytes   0"}},
       {"locked.ppw", original, {"--password", "abcdefgh"}, 0, {"matches --password"}},
       {"locked.ppw", original, {"--password", "abcdefgX"}, 1,

@@ -136,6 +136,8 @@ TEST(PackageReader, ReadsFilesInChunks) {
       {"as it is", sound.size(), ~0ull, false, std::vector<P>{}},
       {"1 TiB of zeros after the package", 1ull << 40, ~0ull, false,
        std::vector<P>{P::kFileLength, P::kFileTooLong}},
+      {"zeros up to the largest package: 65535 blocks", 64 + 65535 * 2000ull + 92, ~0ull, false,
+       std::vector<P>{P::kFileLength}},
       {"read error in the second chunk", sound.size(), 64 + (1u << 20) + 5, false, std::nullopt},
       {"cut short while read", sound.size(), sound.size() - 1, true, std::nullopt},
       {"cut short in the header", sound.size(), 63, true, std::nullopt},
