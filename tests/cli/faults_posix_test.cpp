@@ -46,7 +46,8 @@ class PpwtoolFaults : public ::testing::Test {
 TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
   const struct { const char* fault; bool throughLink; const char* message; std::uint16_t blocks = 2100; } cases[] = {
       {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header, the second chunk
-      {"fsync:0", true, "input/output"}, {"ftruncate:0", true, "cannot be opened"},
+      {"fsync:0", true, "input/output"}, {"fsync:1", false, "input/output"},  // the file, the new entry's folder
+      {"ftruncate:0", true, "cannot be opened"},
       {"read:0", false, "could not be read"}, {"fstat:2", false, "cannot be opened"},
       {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
       {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
