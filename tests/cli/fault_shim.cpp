@@ -67,35 +67,19 @@ Function Next(const char* name) {
 
 }  // namespace
 
+// Each wrapped call fails as `fault` when Hit() says so, else goes on to the C library.
+#define TESSAM_WRAP(name, fault, result, parameters, arguments)               \
+  result name parameters {                                                     \
+    static const auto next = Next<result(*) parameters>(#name);                \
+    return Hit(fault, fd) ? -1 : next arguments;                               \
+  }
+
 extern "C" {
-
-ssize_t write(int fd, const void* data, size_t size) {
-  static const auto next = Next<ssize_t (*)(int, const void*, size_t)>("write");
-  return Hit("write", fd) ? -1 : next(fd, data, size);
-}
-ssize_t read(int fd, void* data, size_t size) {
-  static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
-  return Hit("read", fd) ? -1 : next(fd, data, size);
-}
-ssize_t pread(int fd, void* data, size_t size, off_t offset) {
-  static const auto next = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
-  return Hit("read", fd) ? -1 : next(fd, data, size, offset);
-}
-int fsync(int fd) {
-  static const auto next = Next<int (*)(int)>("fsync");
-  return Hit("fsync", fd) ? -1 : next(fd);
-}
-int ftruncate(int fd, off_t length) {
-  static const auto next = Next<int (*)(int, off_t)>("ftruncate");
-  return Hit("ftruncate", fd) ? -1 : next(fd, length);
-}
-int fstat(int fd, struct stat* info) {
-  static const auto next = Next<int (*)(int, struct stat*)>("fstat");
-  return Hit("fstat", fd) ? -1 : next(fd, info);
-}
-int flock(int fd, int operation) {
-  static const auto next = Next<int (*)(int, int)>("flock");
-  return Hit("flock", fd) ? -1 : next(fd, operation);
-}
-
+TESSAM_WRAP(write, "write", ssize_t, (int fd, const void* data, size_t size), (fd, data, size))
+TESSAM_WRAP(read, "read", ssize_t, (int fd, void* data, size_t size), (fd, data, size))
+TESSAM_WRAP(pread, "read", ssize_t, (int fd, void* data, size_t size, off_t offset), (fd, data, size, offset))
+TESSAM_WRAP(fsync, "fsync", int, (int fd), (fd))
+TESSAM_WRAP(ftruncate, "ftruncate", int, (int fd, off_t length), (fd, length))
+TESSAM_WRAP(fstat, "fstat", int, (int fd, struct stat* info), (fd, info))
+TESSAM_WRAP(flock, "flock", int, (int fd, int operation), (fd, operation))
 }  // extern "C"

@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "tests/cli/process.h"
 #include "tests/core/test_support.h"
@@ -18,16 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes Read(const fs::path& path) { return fs::exists(path) ? ReadFile(path) : Bytes{}; }
 std::string Text(const fs::path& path) {
-  const Bytes bytes = Read(path);
+  const Bytes bytes = ReadFile(path);
   return std::string(bytes.begin(), bytes.end());
 }
 
 class PpwtoolFaults : public ::testing::Test {
  protected:
-  void SetUp() override { fs::create_directories(dir); }
-  void TearDown() override { fs::remove_all(dir); }
   // Runs ppwtool with `fault` (see fault_shim.cpp) preloaded; its exit status.
   int Run(const std::vector<std::string>& arguments, const std::string& fault = "") {
     const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
@@ -41,7 +36,8 @@ class PpwtoolFaults : public ::testing::Test {
     return status;
   }
 
-  const fs::path dir = fs::temp_directory_path() / ("tessam-faults-" + std::to_string(std::random_device{}()));
+  const TempDir temp;
+  const fs::path& dir = temp.path;
   const fs::path project = dir / "p.pmw", package = dir / "VANTU.PPW", target = dir / "target.ppw";
 };
 
@@ -50,7 +46,8 @@ class PpwtoolFaults : public ::testing::Test {
 TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
   const struct { const char* fault; bool throughLink; const char* message; std::uint16_t blocks = 2100; } cases[] = {
       {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header, the second chunk
-      {"fsync:0", true, "input/output"}, {"ftruncate:0", true, "cannot be opened"},
+      {"fsync:0", true, "input/output"}, {"fsync:1", false, "input/output"},  // the file, the new entry's folder
+      {"ftruncate:0", true, "cannot be opened"},
       {"read:0", false, "could not be read"}, {"fstat:2", false, "cannot be opened"},
       {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
       {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
@@ -73,7 +70,7 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
     EXPECT_NE(Text(dir / "err").find(c.message), std::string::npos) << Text(dir / "err");
     EXPECT_FALSE(fs::exists(package));
     EXPECT_EQ(fs::is_symlink(package), c.throughLink);
-    EXPECT_EQ(Read(project), source);
+    EXPECT_EQ(ReadFile(project), source);
   }
 }
 
@@ -82,7 +79,7 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
 TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
   WriteFile(project, MakeProject(3));
   ASSERT_EQ(Run({"build", project, package}), 0);
-  const Bytes sound = Read(package);
+  const Bytes sound = ReadFile(package);
   fs::create_directory(dir / "empty");
   fs::create_symlink(package.filename(), dir / "link");
   fs::create_hard_link(package, dir / "hard");
@@ -103,7 +100,7 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
     EXPECT_EQ(Run({"extract", package, c.image, "--force"}, c.fault), 2);  // --force changes none of this
     EXPECT_NE(Text(dir / "err").find(c.message), std::string::npos) << Text(dir / "err");
     EXPECT_EQ(fs::symlink_status(c.image).type(), c.kept);
-    EXPECT_EQ(Read(package), sound);
+    EXPECT_EQ(ReadFile(package), sound);
   }
   // A report that cannot be written is a failure too.
   EXPECT_EQ(RunProcess(PPWTOOL_PATH, {"inspect", "--json", package}, "/dev/full", dir / "err"), 2);

@@ -19,10 +19,8 @@ TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   const auto package = dir / "VANTU.PPW";
   test::WriteFile(project, test::MakeProject(1200));
   const off_t size = 64 + 1200 * 2000 + 92;
-  const struct {
-    off_t cutTo;
-    std::uint64_t differsAt;
-  } cases[] = {{1500000, 1500000}, {size + 1, static_cast<std::uint64_t>(size)}};  // shorter, longer
+  const struct { off_t cutTo; std::uint64_t differsAt; } cases[] = {
+      {1500000, 1500000}, {size + 1, static_cast<std::uint64_t>(size)}};  // shorter, longer
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cutTo);
     PackageBuilder builder;

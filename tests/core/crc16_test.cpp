@@ -12,6 +12,7 @@ namespace tessam {
 namespace {
 
 using test::Bytes;
+using test::Pattern;
 using Update = std::uint16_t (*)(std::uint16_t, const std::uint8_t*, std::size_t);
 
 // The fused pass over bytes XOR-ed with the key beforehand: scrambling restores
@@ -25,19 +26,9 @@ std::uint16_t Fused(std::uint16_t crc, const std::uint8_t* data, std::size_t len
   return crc;
 }
 
-struct Implementation {
-  const char* name;
-  Update update;
-};
+struct Implementation { const char* name; Update update; };
 
 class Crc16Suite : public testing::TestWithParam<Implementation> {};
-
-// Bytes i * 7 + i / 251, so the long vectors can be regenerated anywhere.
-Bytes Pattern(std::size_t length) {
-  Bytes bytes(length);
-  for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
-  return bytes;
-}
 
 TEST_P(Crc16Suite, KnownAnswers) {
   // 0x4B37 is the check value of CRC-16/MODBUS in the CRC RevEng catalogue. The

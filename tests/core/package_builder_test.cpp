@@ -27,10 +27,7 @@ std::uint8_t Low(std::uint16_t value) { return static_cast<std::uint8_t>(value);
 struct ScriptedRandom final : RandomGenerator {
   ScriptedRandom(std::vector<std::uint32_t> values, std::vector<std::uint32_t>& seedsSeen)
       : draws(std::move(values)), seeds(seedsSeen) {}
-  void Seed(std::uint32_t seed) override {
-    seeds.push_back(seed);
-    next = 0;
-  }
+  void Seed(std::uint32_t seed) override { seeds.push_back(seed), next = 0; }
   std::uint32_t Draw() override { return draws[next++ % draws.size()]; }
   std::vector<std::uint32_t> draws;
   std::vector<std::uint32_t>& seeds;
@@ -93,17 +90,14 @@ TEST_F(PackageBuilderTest, SeedsOnceDrawsSeedsThenFillerModulo255AndWritesEveryH
 TEST_F(PackageBuilderTest, KeyIsReducedModulo255WithoutOverflow) {
   const Bytes source = test::MakeProject(0);  // the smallest package
   test::WriteFile(project, source);
-  const std::pair<std::vector<std::uint32_t>, std::uint8_t> cases[] = {
-      {{254}, 2},           // 2*254*254 = 129032 = 506*255 + 2
-      {{15, 17, 0, 0}, 0},  // 17*15 = 255
-  };
+  // 2*254*254 = 129032 = 506*255 + 2; 17*15 = 255.
+  const std::pair<std::vector<std::uint32_t>, std::uint8_t> cases[] = {{{254}, 2}, {{15, 17, 0, 0}, 0}};
   for (const auto& [draws, key] : cases) {
-    SCOPED_TRACE(testing::PrintToString(draws));
     UseDraws(draws);
     ASSERT_EQ(builder.Build(Request()), 1);
-    const Bytes file = test::ReadFile(package);
-    ASSERT_EQ(file.size(), 64u + 92u);
-    for (std::size_t i = 0; i < 92; ++i) ASSERT_EQ(file[64 + i], source[256 + i] ^ key) << "payload byte " << i;
+    Bytes expected(source.begin() + 256, source.end());
+    for (auto& byte : expected) byte ^= key;
+    EXPECT_EQ(Bytes(builder.payload().begin(), builder.payload().end()), expected) << int{key};
   }
 }
 
@@ -139,25 +133,26 @@ TEST_F(PackageBuilderTest, ProjectShorterThanItsImageFailsAndKeepsPackageAndPayl
     EXPECT_EQ(builder.Build(Request()), 0);
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectTooShort);
     EXPECT_EQ(test::ReadFile(package), packageBefore);
-    EXPECT_EQ(builder.payload().size(), 4092u);  // the previous payload is kept
+    EXPECT_EQ(builder.payload().size(), 4092u);  // the previous payload is kept, its header is not
+    EXPECT_EQ(std::uint32_t{builder.header().payloadChecksum}, 0u);
   }
 }
 
-TEST_F(PackageBuilderTest, PathProblemsFailBeforeTouchingAnything) {
-  EXPECT_EQ(builder.Build(Request()), 0);
-  EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectMissing);
-  EXPECT_EQ(builder.Build({folder.u16string(), package.u16string(), {}}), 0);
-  EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectNotOpenable);
+// No path, a missing project, a folder, or a file held elsewhere: nothing is touched.
+TEST_F(PackageBuilderTest, FilesThatCannotBeOpenedAreNotTouched) {
+  const struct { fs::path project, package; BuildFailure failure; } cases[] = {
+      {"", package, BuildFailure::kEmptyPath}, {project, "", BuildFailure::kEmptyPath},
+      {project, package, BuildFailure::kProjectMissing}, {folder, package, BuildFailure::kProjectNotOpenable}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(builder.Build({c.project.u16string(), c.package.u16string(), {}}), 0);
+    EXPECT_EQ(builder.lastFailure(), c.failure) << c.project << c.package;
+  }
   EXPECT_FALSE(fs::exists(package));
-}
-
-TEST_F(PackageBuilderTest, FilesHeldElsewhereAreNotTouched) {
   test::WriteFile(project, test::MakeProject(0));
   test::WriteFile(package, Bytes(5, 1));
   for (const auto& [held, failure] : {std::pair{project, BuildFailure::kProjectNotOpenable},
                                       std::pair{package, BuildFailure::kPackageNotOpenable}}) {
     const auto holder = File::OpenForReading(held.u16string());
-    ASSERT_TRUE(holder);
     EXPECT_EQ(builder.Build(Request()), 0);
     EXPECT_EQ(builder.lastFailure(), failure);
   }
@@ -194,14 +189,9 @@ TEST_F(PackageBuilderTest, PackagePathNamingTheProjectFailsInEverySpelling) {
 TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
   test::WriteFile(project, test::MakeProject(static_cast<std::uint16_t>(kPackageWriteChunk * 4 / 2000)));
   // Stopped before the build, after the first of several chunks read, written or read back.
-  const struct {
-    const char* name;
-    std::optional<BuildPhase> phase;
-    bool readingBack;
-  } cases[] = {{"before", std::nullopt, false},
-               {"reading", BuildPhase::kReading, false},
-               {"writing", BuildPhase::kWriting, false},
-               {"reading back", std::nullopt, true}};
+  const struct { const char* name; std::optional<BuildPhase> phase; bool readingBack; } cases[] = {
+      {"before", std::nullopt, false}, {"reading", BuildPhase::kReading, false},
+      {"writing", BuildPhase::kWriting, false}, {"reading back", std::nullopt, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     test::WriteFile(package, Bytes(5, 1));
@@ -220,11 +210,8 @@ TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
     EXPECT_EQ(builder.lastFailure(), BuildFailure::kStopped);
     // The old package stays until it is cut; once cut, a stop removes it.
     const bool cut = c.phase == BuildPhase::kWriting || c.readingBack;
-    if (cut) {
-      EXPECT_FALSE(fs::exists(package));
-    } else {
-      EXPECT_EQ(test::ReadFile(package), Bytes(5, 1));
-    }
+    EXPECT_NE(fs::exists(package), cut);
+    EXPECT_EQ(test::ReadFile(package), cut ? Bytes{} : Bytes(5, 1));
     // A half-read payload is dropped; a complete one stays, as after any failed write.
     EXPECT_EQ(builder.payload().empty(), !cut);
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
@@ -234,11 +221,8 @@ TEST_F(PackageBuilderTest, StopLeavesNoPartialPackageAndNothingHeld) {
 
 TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRemoved) {
   test::WriteFile(project, test::MakeProject(1200));  // 2.4 MB: read back in three pieces
-  const struct {
-    const char* name;
-    std::uint64_t at;  // file offset the device gets wrong
-    BuildFailure failure;
-  } cases[] = {
+  // `at`: the file offset the device gets wrong.
+  const struct { const char* name; std::uint64_t at; BuildFailure failure; } cases[] = {
       {"header byte changed", 13, BuildFailure::kPackageDiffers},
       {"last payload byte changed", 64 + 1200 * 2000 + 91, BuildFailure::kPackageDiffers},
       {"read error in the second piece", 1 << 20, BuildFailure::kPackageReadBackError},
@@ -253,9 +237,7 @@ TEST_F(PackageBuilderTest, PackageTheDeviceDoesNotGiveBackAsWrittenFailsAndIsRem
                           }});
     EXPECT_EQ(builder.Build(Request()), 0);
     EXPECT_EQ(builder.lastFailure(), c.failure);
-    if (c.failure == BuildFailure::kPackageDiffers) {
-      EXPECT_EQ(builder.firstDifference(), c.at);
-    }
+    if (c.failure == BuildFailure::kPackageDiffers) { EXPECT_EQ(builder.firstDifference(), c.at); }
     EXPECT_FALSE(fs::exists(package));
     EXPECT_TRUE(File::OpenForReading(project.u16string()));
   }
