@@ -27,9 +27,9 @@ struct Fault {
 const Fault& Wanted() {
   static const Fault fault = [] {
     Fault f;
-    const char* spec = std::getenv("TESSAM_FAULT");
-    if (!spec || std::strcmp(program_invocation_short_name, "ppwtool") != 0) return f;
-    const std::string text(spec);
+    const char* setting = std::getenv("TESSAM_FAULT");
+    if (!setting || std::strcmp(program_invocation_short_name, "ppwtool") != 0) return f;
+    const std::string text(setting);
     const auto colon = text.find(':'), second = text.find(':', colon + 1);
     f.call = text.substr(0, colon);
     f.passes = std::strtol(text.c_str() + colon + 1, nullptr, 10);
