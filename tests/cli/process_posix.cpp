@@ -28,13 +28,13 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
   }
   // The arguments go to the program as they are: no shell in between, so no
   // word of a test's input can be split, globbed or taken as a redirection.
-  std::vector<std::string> words = arguments;  // posix_spawn takes non-const strings
-  words.insert(words.begin(), program.string());
-  std::vector<char*> argv;
+  std::string programText = program.string();  // posix_spawn takes non-const strings
+  std::vector<std::string> words = arguments;
+  std::vector<char*> argv{programText.data()};
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   pid_t child = 0;
-  if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0) return -1;
+  if (posix_spawn(&child, programText.c_str(), &actions, nullptr, argv.data(), environ) != 0) return -1;
 
   // A child still running after the deadline is killed. Through syscall():
   // this glibc's <sys/pidfd.h> lacks C linkage for C++. Without a pidfd (an
