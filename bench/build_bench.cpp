@@ -3,7 +3,10 @@
 //   build_bench PROJECT PACKAGE              build once; exit 0 when written
 //   build_bench PROJECT PACKAGE --stop MS    request a stop MS milliseconds in
 //                                            and print how long Build took to return
+//   build_bench PROJECT PACKAGE --phases     build once and print how long the
+//                                            write, the flush and the read-back took
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -43,17 +46,37 @@ int StopAfter(tessam::PackageBuilder& builder, const tessam::BuildRequest& reque
   return 0;
 }
 
+// The progress reports mark the phases: the last write report ends the pass
+// that reads, scrambles and writes the image, the first read-back report comes
+// once the package is flushed and its first piece read back.
+int BuildInPhases(tessam::PackageBuilder& builder, const tessam::BuildRequest& request) {
+  const auto start = Clock::now();
+  Clock::time_point written = start, firstReadBack = start;
+  builder.SetProgressObserver([&](tessam::BuildPhase phase, std::uint64_t, std::uint64_t) {
+    if (phase == tessam::BuildPhase::kWriting) written = Clock::now();
+    if (phase == tessam::BuildPhase::kReadingBack && firstReadBack == start) firstReadBack = Clock::now();
+  });
+  const int result = builder.Build(request);
+  const auto end = Clock::now();
+  std::printf("read and written %.1f ms, flushed and first piece back %.1f ms, read back %.1f ms, total %.1f ms\n",
+              Milliseconds(written - start), Milliseconds(firstReadBack - written), Milliseconds(end - firstReadBack),
+              Milliseconds(end - start));
+  return result == 1 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && !(argc == 5 && std::string(argv[3]) == "--stop")) {
-    std::fprintf(stderr, "usage: build_bench PROJECT PACKAGE [--stop MS]\n");
+  const bool phases = argc == 4 && std::string(argv[3]) == "--phases";
+  if (argc != 3 && !phases && !(argc == 5 && std::string(argv[3]) == "--stop")) {
+    std::fprintf(stderr, "usage: build_bench PROJECT PACKAGE [--stop MS | --phases]\n");
     return 2;
   }
   const tessam::BuildRequest request{std::filesystem::path(argv[1]).u16string(),
                                      std::filesystem::path(argv[2]).u16string(), std::nullopt};
   tessam::PackageBuilder builder;
   if (argc == 5) return StopAfter(builder, request, std::atoi(argv[4]));
+  if (phases) return BuildInPhases(builder, request);
   if (builder.Build(request) != 1) {
     std::fprintf(stderr, "build failed: %s\n", tessam::Describe(builder.lastFailure()));
     return 1;

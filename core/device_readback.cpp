@@ -55,6 +55,7 @@ std::optional<std::uint64_t> FirstDifference(std::span<const std::uint8_t> heade
 
 ReadBackOutcome ReadBackAndCompare(File& file, const std::u16string& path, std::span<const std::uint8_t> header,
                                    std::span<const std::uint8_t> payload, const std::stop_token& stop,
+                                   const std::function<void(std::uint64_t done, std::uint64_t total)>& progress,
                                    const ReadBackSeam& seam) {
   auto reader = DeviceReader::Open(file, path);
   if (!reader) return {BuildFailure::kPackageReadBackError};
@@ -73,6 +74,7 @@ ReadBackOutcome ReadBackAndCompare(File& file, const std::u16string& path, std::
       return {BuildFailure::kPackageDiffers, *at};
     }
     offset += *got;
+    if (progress) progress(std::min(offset, total), total);
     // Reads come back short only at the end of the file.
     if (*got < piece) {
       return offset == total ? ReadBackOutcome{} : ReadBackOutcome{BuildFailure::kPackageDiffers, offset};

@@ -26,9 +26,11 @@ struct ReadBackOutcome {
 // Reads the flushed file that `file` holds (named by `path`) back from the
 // device, past the system's cache, in pieces of at most 1 MiB, and compares
 // it with `header` followed by `payload`; a file longer or shorter than those
-// differs where the two part. Looks at `stop` before each piece.
+// differs where the two part. Looks at `stop` before each piece and tells
+// `progress` (may be empty) the bytes read back so far after each.
 ReadBackOutcome ReadBackAndCompare(File& file, const std::u16string& path, std::span<const std::uint8_t> header,
                                    std::span<const std::uint8_t> payload, const std::stop_token& stop,
+                                   const std::function<void(std::uint64_t done, std::uint64_t total)>& progress,
                                    const ReadBackSeam& seam = {});
 
 }  // namespace tessam

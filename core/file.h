@@ -104,6 +104,10 @@ class File {
   // moving them to the device, so that the final Flush has little left to do.
   bool Write(std::span<const std::uint8_t> bytes);
 
+  // Overwrites bytes already written, at `offset`, or fails. Later Writes
+  // still append.
+  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+
   // Returns once every written byte has reached the device.
   bool Flush();
 

@@ -235,14 +235,22 @@ bool File::Write(std::span<const std::uint8_t> bytes) {
   const int fd = Descriptor(handle_);
   const off_t start = ::lseek(fd, 0, SEEK_CUR);
   if (start < 0) return Fail(FromErrno(errno));
+  const off_t end = start + static_cast<off_t>(bytes.size());
+  if (!WriteAt(static_cast<std::uint64_t>(start), bytes)) return false;
+  if (::lseek(fd, end, SEEK_SET) != end) return Fail(FromErrno(errno));
+  PaceWriteBack(fd, start, end - start);
+  return true;
+}
+
+bool File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t put = ::pwrite(Descriptor(handle_), bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) return Fail(FromErrno(errno));  // a full disk gives ENOSPC, a size limit EFBIG
     if (put == 0) return Fail(FileError::kNoSpace);
     bytes = bytes.subspan(static_cast<std::size_t>(put));
+    offset += static_cast<std::uint64_t>(put);
   }
-  PaceWriteBack(fd, start, ::lseek(fd, 0, SEEK_CUR) - start);
   return true;
 }
 

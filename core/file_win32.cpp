@@ -182,15 +182,47 @@ bool File::Truncate() {
          Fail(FromLastError());
 }
 
-bool File::Write(std::span<const std::uint8_t> bytes) {
+namespace {
+
+// Writes all of `bytes` at `offset`; the file pointer ends behind them.
+FileError WriteAllAt(HANDLE file, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD put = 0;
     const DWORD wanted = static_cast<DWORD>(std::min(bytes.size(), kLargestTransfer));
-    if (!WriteFile(Native(handle_), bytes.data(), wanted, &put, nullptr)) return Fail(FromLastError());
-    if (put == 0) return Fail(FileError::kNoSpace);
+    if (!WriteFile(file, bytes.data(), wanted, &put, &at)) return FromLastError();
+    if (put == 0) return FileError::kNoSpace;
     bytes = bytes.subspan(put);
+    offset += put;
   }
-  return true;
+  return FileError::kNone;
+}
+
+std::optional<std::uint64_t> FilePointer(HANDLE file) {
+  LARGE_INTEGER at{};
+  if (!SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT)) return std::nullopt;
+  return static_cast<std::uint64_t>(at.QuadPart);
+}
+
+}  // namespace
+
+bool File::Write(std::span<const std::uint8_t> bytes) {
+  const auto at = FilePointer(Native(handle_));
+  if (!at) return Fail(FromLastError());
+  const FileError error = WriteAllAt(Native(handle_), *at, bytes);
+  return error == FileError::kNone || Fail(error);
+}
+
+bool File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  const auto end = FilePointer(Native(handle_));
+  if (!end) return Fail(FromLastError());
+  if (const FileError error = WriteAllAt(Native(handle_), offset, bytes); error != FileError::kNone) return Fail(error);
+  // Put the pointer back, so that Write goes on appending.
+  LARGE_INTEGER back{};
+  back.QuadPart = static_cast<LONGLONG>(*end);
+  return SetFilePointerEx(Native(handle_), back, nullptr, FILE_BEGIN) || Fail(FromLastError());
 }
 
 bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastError()); }

@@ -21,8 +21,7 @@ static_assert(kChunk >= kPasswordAt + project::kPasswordLength, "the first chunk
 
 LoadedImage LoadScrambledImage(File& project, std::uint64_t offset, std::span<std::uint8_t> image,
                                const std::optional<BuildRequest::Password>& password, std::uint8_t key,
-                               const std::stop_token& stop,
-                               const std::function<void(std::uint64_t done, std::uint64_t total)>& progress) {
+                               const std::stop_token& stop, const LoadedChunkSink& onChunk) {
   std::uint16_t crc = kCrc16Initial;
   for (std::size_t done = 0; done < image.size();) {
     if (stop.stop_requested()) return {BuildFailure::kStopped, 0};
@@ -35,7 +34,9 @@ LoadedImage LoadScrambledImage(File& project, std::uint64_t offset, std::span<st
     }
     crc = ScrambleAndChecksum(crc, key, chunk);
     done += chunk.size();
-    if (progress) progress(done, image.size());
+    if (onChunk) {
+      if (const BuildFailure failure = onChunk(chunk, done); failure != BuildFailure::kNone) return {failure, 0};
+    }
   }
   return {BuildFailure::kNone, crc};
 }

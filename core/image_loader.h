@@ -25,10 +25,11 @@ struct LoadedImage {
 //
 // Chunk by chunk: each is scrambled and checksummed while it is still in the
 // cache the read left it in, and the stop request is looked at before each.
-// `progress` (bytes loaded so far, of the image's size) may be empty.
+// `onChunk` (may be empty) is handed each finished chunk and the bytes loaded
+// so far, e.g. to write it out at once; a failure it returns ends the load.
+using LoadedChunkSink = std::function<BuildFailure(std::span<const std::uint8_t> chunk, std::uint64_t done)>;
 LoadedImage LoadScrambledImage(File& project, std::uint64_t offset, std::span<std::uint8_t> image,
                                const std::optional<BuildRequest::Password>& password, std::uint8_t key,
-                               const std::stop_token& stop,
-                               const std::function<void(std::uint64_t done, std::uint64_t total)>& progress);
+                               const std::stop_token& stop, const LoadedChunkSink& onChunk);
 
 }  // namespace tessam

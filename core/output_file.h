@@ -44,6 +44,9 @@ class OutputFile {
   // Appends all of `bytes`, or fails.
   bool Write(std::span<const std::uint8_t> bytes);
 
+  // Overwrites bytes already written at `offset`.
+  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+
   // Brings the contents, and a new file's folder entry, to the device, then
   // checks that the path still leads to this file: a moved or removed folder
   // must not pass for a written file.

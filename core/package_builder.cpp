@@ -73,10 +73,6 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   payload_ = AllocatePayload(payloadLength);
   if (!payload_) return BuildFailure::kOutOfMemory;
   payloadSize_ = payloadLength;
-  if (const auto failure = ReadAndScramble(*project, request.password, key, stop); failure != BuildFailure::kNone) {
-    ReleasePayload();
-    return failure;
-  }
 
   const auto projectIdentity = project->Identity();
   if (!projectIdentity) return BuildFailure::kProjectReadError;
@@ -86,12 +82,20 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   options.cause = &lastCause_;
   options.readBack = seams_.readBack;
   options.differsAt = [this](std::uint64_t offset) { firstDifference_ = offset; };
-  if (progress_) {
-    options.progress = [this](std::uint64_t written, std::uint64_t total) {
-      progress_(BuildPhase::kWriting, written, total);
-    };
+  options.progress = progress_;
+  // Opened before the image is read, so that each chunk goes out as soon as it
+  // is scrambled and the device works while the project is still being read.
+  // A package that cannot be opened fails the build once the payload is in.
+  BuildFailure openFailure = BuildFailure::kNone;
+  auto output = PackageOutput::Open(request.packagePath, payloadLength, options, openFailure);
+  if (const auto failure = ReadAndScramble(*project, request.password, key, stop, output ? &*output : nullptr);
+      failure != BuildFailure::kNone) {
+    ReleasePayload();
+    return failure;  // dropping the output removes the package
   }
-  return WritePackageExplained(header_, reservedWord_, payload(), request.packagePath, options);
+  const auto headerBytes = SealHeader(header_, reservedWord_);
+  if (!output) return openFailure;
+  return output->Complete(headerBytes, payload());
 }
 
 void PackageBuilder::DrawSeedsAndFiller() {
@@ -105,17 +109,18 @@ void PackageBuilder::DrawSeedsAndFiller() {
 }
 
 // Reads the image straight into the payload, planting, scrambling and
-// checksumming it on the way.
+// checksumming it on the way, and hands each chunk to `output` (when there is one).
 BuildFailure PackageBuilder::ReadAndScramble(File& project, const std::optional<BuildRequest::Password>& password,
-                                             std::uint8_t key, const std::stop_token& stop) {
-  std::function<void(std::uint64_t, std::uint64_t)> reportLoaded;
-  if (progress_) {
-    reportLoaded = [this](std::uint64_t done, std::uint64_t total) {
-      progress_(BuildPhase::kReading, done, total);
-    };
-  }
+                                             std::uint8_t key, const std::stop_token& stop, PackageOutput* output) {
+  const auto onChunk = [&](std::span<const std::uint8_t> chunk, std::uint64_t done) {
+    if (progress_) progress_(BuildPhase::kReading, done, payloadSize_);
+    if (!output) return BuildFailure::kNone;
+    const BuildFailure failure = output->Append(chunk);
+    if (failure == BuildFailure::kNone && progress_) progress_(BuildPhase::kWriting, done, payloadSize_);
+    return failure;
+  };
   const LoadedImage loaded = LoadScrambledImage(project, project::kImageOffset, {payload_.get(), payloadSize_},
-                                                password, key, stop, reportLoaded);
+                                                password, key, stop, onChunk);
   header_.payloadChecksum = loaded.checksum;
   return loaded.failure;
 }

@@ -15,17 +15,17 @@
 #include "core/device_readback.h"
 #include "core/file.h"
 #include "core/package_header.h"
+#include "core/package_writer.h"
 #include "core/payload_memory.h"
 #include "core/random.h"
 
 namespace tessam {
 
-enum class BuildPhase { kReading, kWriting };
-
 class PackageBuilder {
  public:
   // Told, between chunks and on the building thread, how far a build has come:
-  // payload bytes read (and scrambled) or written so far, of `total`.
+  // payload bytes read (and scrambled) or written so far, or package bytes
+  // read back, of `total`.
   using ProgressObserver = std::function<void(BuildPhase phase, std::uint64_t done, std::uint64_t total)>;
 
   // Seconds of calendar time; seeds the generator once per build.
@@ -41,6 +41,9 @@ class PackageBuilder {
   // The previous payload survives every failure found before the new one is
   // allocated (missing or short project, ...); once the new payload is being
   // read, a failure or stop releases it, so no half-filled payload is held.
+  // Likewise an existing package survives every failure found before the image
+  // is read; from then on the package is being written, and any failure or
+  // stop removes it.
   int Build(const BuildRequest& request, std::stop_token stop = {});
 
   void ReleasePayload();
@@ -70,7 +73,7 @@ class PackageBuilder {
   BuildFailure Run(const BuildRequest& request, const std::stop_token& stop);
   void DrawSeedsAndFiller();
   BuildFailure ReadAndScramble(File& project, const std::optional<BuildRequest::Password>& password,
-                               std::uint8_t key, const std::stop_token& stop);
+                               std::uint8_t key, const std::stop_token& stop, PackageOutput* output);
 
   Clock clock_;
   std::unique_ptr<RandomGenerator> random_;

@@ -10,36 +10,6 @@ namespace {
 
 void CopyBytes(std::uint8_t* out, const void* from, std::size_t size) { std::memcpy(out, from, size); }
 
-// Writes the header, then the payload chunk by chunk, looking at the stop request in between.
-BuildFailure WriteContents(OutputFile& file, std::span<const std::uint8_t> header,
-                           std::span<const std::uint8_t> payload, const PackageWriteOptions& options) {
-  const auto write = [&](std::span<const std::uint8_t> bytes) {
-    return options.writeChunk ? options.writeChunk(file, bytes) : file.Write(bytes);
-  };
-  if (!write(header)) return BuildFailure::kPackageWriteError;
-  const std::uint64_t total = payload.size();
-  while (!payload.empty()) {
-    if (options.stop.stop_requested()) return BuildFailure::kStopped;
-    const auto chunk = payload.first(std::min(payload.size(), kPackageWriteChunk));
-    if (!write(chunk)) return BuildFailure::kPackageWriteError;
-    payload = payload.subspan(chunk.size());
-    if (options.progress) options.progress(total - payload.size(), total);
-  }
-  if (options.stop.stop_requested()) return BuildFailure::kStopped;
-  return file.Finish() ? BuildFailure::kNone : BuildFailure::kPackageWriteError;
-}
-
-// Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
-// they were given, while the cache still holds the good ones.
-BuildFailure CheckOnDevice(File& file, const std::u16string& path, std::span<const std::uint8_t> header,
-                           std::span<const std::uint8_t> payload, const PackageWriteOptions& options) {
-  const ReadBackOutcome outcome = ReadBackAndCompare(file, path, header, payload, options.stop, options.readBack);
-  if (outcome.failure == BuildFailure::kPackageDiffers && options.differsAt) {
-    options.differsAt(outcome.firstDifference);
-  }
-  return outcome.failure;
-}
-
 }  // namespace
 
 std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header) {
@@ -62,6 +32,78 @@ std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& 
   return bytes;
 }
 
+std::array<std::uint8_t, layout::kHeaderSize> SealHeader(PackageHeader& header, std::uint16_t reservedWord) {
+  header.reservedWord = reservedWord;
+  auto bytes = EncodeHeader(header);
+  header.headerChecksum = Crc16(bytes.data(), layout::kHeaderChecksummedSize);
+  StoreBigEndian32(bytes.data() + layout::kHeaderChecksumOffset, header.headerChecksum);
+  return bytes;
+}
+
+std::optional<PackageOutput> PackageOutput::Open(const std::u16string& path, std::uint64_t payloadLength,
+                                                 const PackageWriteOptions& options, BuildFailure& why) {
+  OutputFileOptions outputOptions;
+  if (options.heldFile) outputOptions.untouchable.push_back(*options.heldFile);
+  // An old package must not survive a failed build: it would look current.
+  outputOptions.removeReplacedFile = true;
+  FileError cause = FileError::kNone;
+  auto file = OutputFile::Open(path, outputOptions, cause);
+  if (!file) {
+    why = cause == FileError::kSameFile ? BuildFailure::kSameFile : BuildFailure::kPackageNotOpenable;
+    if (options.cause && cause != FileError::kSameFile) *options.cause = cause;
+    return std::nullopt;
+  }
+  PackageOutput output(std::move(*file), path, payloadLength, options);
+  // Room for the header, which needs the payload's checksum and so comes last.
+  const std::array<std::uint8_t, layout::kHeaderSize> room{};
+  if (!output.WriteNext(room)) {
+    why = output.Fail(BuildFailure::kPackageWriteError);
+    return std::nullopt;
+  }
+  why = BuildFailure::kNone;
+  return output;
+}
+
+bool PackageOutput::WriteNext(std::span<const std::uint8_t> bytes) {
+  return options_->writeChunk ? options_->writeChunk(file_, bytes) : file_.Write(bytes);
+}
+
+BuildFailure PackageOutput::Fail(BuildFailure failure) {
+  if (options_->cause) *options_->cause = file_.lastError();
+  file_.Discard();
+  return failure;
+}
+
+BuildFailure PackageOutput::Append(std::span<const std::uint8_t> payload) {
+  if (!WriteNext(payload)) return Fail(BuildFailure::kPackageWriteError);
+  appended_ += payload.size();
+  return BuildFailure::kNone;
+}
+
+BuildFailure PackageOutput::Complete(std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload) {
+  if (appended_ != payloadLength_ || payload.size() != payloadLength_) return Fail(BuildFailure::kNoPayload);
+  if (options_->stop.stop_requested()) return Fail(BuildFailure::kStopped);
+  if (!file_.WriteAt(0, header) || !file_.Finish()) return Fail(BuildFailure::kPackageWriteError);
+  // Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
+  // they were given, while the cache still holds the good ones.
+  std::function<void(std::uint64_t, std::uint64_t)> readBackProgress;
+  if (options_->progress) {
+    readBackProgress = [this](std::uint64_t done, std::uint64_t total) {
+      options_->progress(BuildPhase::kReadingBack, done, total);
+    };
+  }
+  const ReadBackOutcome outcome =
+      ReadBackAndCompare(file_.held(), path_, header, payload, options_->stop, readBackProgress, options_->readBack);
+  if (outcome.failure != BuildFailure::kNone) {
+    if (outcome.failure == BuildFailure::kPackageDiffers && options_->differsAt) {
+      options_->differsAt(outcome.firstDifference);
+    }
+    return Fail(outcome.failure);
+  }
+  file_.Keep();
+  return BuildFailure::kNone;
+}
+
 BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reservedWord,
                                    std::span<const std::uint8_t> payload, const std::u16string& packagePath,
                                    const PackageWriteOptions& options) {
@@ -69,35 +111,20 @@ BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reserved
   if (header.payloadLength == 0 || payload.empty() || payload.size() != header.payloadLength) {
     return BuildFailure::kNoPayload;
   }
-
-  header.reservedWord = reservedWord;
-  auto headerBytes = EncodeHeader(header);
-  header.headerChecksum = Crc16(headerBytes.data(), layout::kHeaderChecksummedSize);
-  StoreBigEndian32(headerBytes.data() + layout::kHeaderChecksumOffset, header.headerChecksum);
-
+  const auto headerBytes = SealHeader(header, reservedWord);
   if (options.stop.stop_requested()) return BuildFailure::kStopped;
-  OutputFileOptions outputOptions;
-  if (options.heldFile) outputOptions.untouchable.push_back(*options.heldFile);
-  // An old package must not survive a failed build: it would look current.
-  outputOptions.removeReplacedFile = true;
-  FileError cause = FileError::kNone;
-  auto output = OutputFile::Open(packagePath, outputOptions, cause);
-  if (!output && cause == FileError::kSameFile) return BuildFailure::kSameFile;
-  if (!output) {
-    if (options.cause) *options.cause = cause;
-    return BuildFailure::kPackageNotOpenable;
+
+  BuildFailure failure = BuildFailure::kNone;
+  auto output = PackageOutput::Open(packagePath, payload.size(), options, failure);
+  if (!output) return failure;
+  for (std::size_t done = 0; done < payload.size(); done += kPackageWriteChunk) {
+    if (options.stop.stop_requested()) return BuildFailure::kStopped;  // dropping the output removes the file
+    const auto chunk = payload.subspan(done, std::min(kPackageWriteChunk, payload.size() - done));
+    failure = output->Append(chunk);
+    if (failure != BuildFailure::kNone) return failure;
+    if (options.progress) options.progress(BuildPhase::kWriting, done + chunk.size(), payload.size());
   }
-  BuildFailure result = WriteContents(*output, headerBytes, payload, options);
-  if (result == BuildFailure::kNone) {
-    result = CheckOnDevice(output->held(), packagePath, headerBytes, payload, options);
-  }
-  if (result != BuildFailure::kNone) {
-    if (options.cause) *options.cause = output->lastError();
-    output->Discard();
-    return result;
-  }
-  output->Keep();
-  return BuildFailure::kNone;
+  return output->Complete(headerBytes, payload);
 }
 
 int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,

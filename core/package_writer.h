@@ -8,6 +8,7 @@
 #include <span>
 #include <stop_token>
 #include <string>
+#include <utility>
 
 #include "core/build_failure.h"
 #include "core/device_readback.h"
@@ -23,14 +24,20 @@ namespace tessam {
 // that the per-call cost vanishes.
 inline constexpr std::size_t kPackageWriteChunk = std::size_t{4} << 20;
 
+// What a build is doing: reading (and scrambling) the image, writing it, or
+// reading the flushed package back from the device. Reading and writing
+// alternate chunk by chunk.
+enum class BuildPhase { kReading, kWriting, kReadingBack };
+
 struct PackageWriteOptions {
   // Asked between chunks; a stopped write removes what it had written.
   std::stop_token stop;
   // The project file the build holds open. A package path that leads to it
   // (in any spelling, through links) fails before anything is truncated.
   std::optional<FileIdentity> heldFile;
-  // Told the payload bytes written so far after each chunk (on the writing thread).
-  std::function<void(std::uint64_t written, std::uint64_t total)> progress;
+  // Told after each chunk the payload bytes written so far (kWriting), then
+  // the package bytes read back so far (kReadingBack); on the calling thread.
+  std::function<void(BuildPhase phase, std::uint64_t done, std::uint64_t total)> progress;
   // Test seam: writes one piece of the package to the open file; empty means
   // OutputFile::Write. Tests put a failing one here to prove a partial package is removed.
   std::function<bool(OutputFile&, std::span<const std::uint8_t>)> writeChunk;
@@ -46,6 +53,42 @@ struct PackageWriteOptions {
 // The 64 header bytes as the file holds them: big-endian integers, single bytes
 // and texts as they lie in the record, the header checksum as the record has it.
 std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header);
+
+// Copies `reservedWord` into the record, then computes the header checksum,
+// stores it in the record and returns the 64 bytes the file begins with.
+std::array<std::uint8_t, layout::kHeaderSize> SealHeader(PackageHeader& header, std::uint16_t reservedWord);
+
+// A package file whose payload goes out while it is still being produced, so
+// the device is busy while the image is read: Open checks and cuts the file
+// and leaves room for the header; Append adds payload bytes; Complete puts the
+// header in front, brings everything to the device and reads it back. Any
+// failure, or dropping it before Complete succeeded, removes the file through
+// the open handle (see OutputFile), and names the cause in `options.cause`.
+class PackageOutput {
+ public:
+  // `options` must outlive the PackageOutput. None, with the reason in `why`,
+  // when the file cannot be opened (kPackageNotOpenable, kSameFile).
+  static std::optional<PackageOutput> Open(const std::u16string& path, std::uint64_t payloadLength,
+                                           const PackageWriteOptions& options, BuildFailure& why);
+
+  BuildFailure Append(std::span<const std::uint8_t> payload);
+
+  // `header` is the sealed header; `payload` all that was appended, compared
+  // with what the device gives back.
+  BuildFailure Complete(std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload);
+
+ private:
+  PackageOutput(OutputFile file, std::u16string path, std::uint64_t payloadLength, const PackageWriteOptions& options)
+      : file_(std::move(file)), path_(std::move(path)), payloadLength_(payloadLength), options_(&options) {}
+  bool WriteNext(std::span<const std::uint8_t> bytes);
+  BuildFailure Fail(BuildFailure failure);
+
+  OutputFile file_;
+  std::u16string path_;
+  std::uint64_t payloadLength_;
+  std::uint64_t appended_ = 0;
+  const PackageWriteOptions* options_;
+};
 
 // Writes `header` and `payload` to `packagePath`: 1 written, 0 not. First copies
 // `reservedWord` into the record and stores the header checksum in it (kept

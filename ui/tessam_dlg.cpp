@@ -208,13 +208,15 @@ void CTessamDlg::StartWorker() {
   }
   job->builder = builder_;
   job->channel = channel_;
-  // Reading is the first half of a build, writing the second; only changes
+  // Writing (which follows the reading chunk by chunk) is the first half of a
+  // build, reading the package back from the device the second; only changes
   // are posted, so a large build sends at most a thousand messages.
   builder_->SetProgressObserver(
       [channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done, std::uint64_t total) mutable {
+        if (phase == BuildPhase::kReading) return;
         const std::uint64_t half = WorkerChannel::kProgressScale / 2;
         const std::uint64_t part = total ? done * half / total : half;
-        const auto now = static_cast<unsigned>((phase == BuildPhase::kWriting ? half : 0) + part);
+        const auto now = static_cast<unsigned>((phase == BuildPhase::kReadingBack ? half : 0) + part);
         if (now != std::exchange(last, now)) channel->ReportProgress(now);
       });
 

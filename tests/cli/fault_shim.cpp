@@ -76,6 +76,7 @@ Function Next(const char* name) {
 
 extern "C" {
 TESSAM_WRAP(write, "write", ssize_t, (int fd, const void* data, size_t size), (fd, data, size))
+TESSAM_WRAP(pwrite, "write", ssize_t, (int fd, const void* data, size_t size, off_t offset), (fd, data, size, offset))
 TESSAM_WRAP(read, "read", ssize_t, (int fd, void* data, size_t size), (fd, data, size))
 TESSAM_WRAP(pread, "read", ssize_t, (int fd, void* data, size_t size, off_t offset), (fd, data, size, offset))
 TESSAM_WRAP(fsync, "fsync", int, (int fd), (fd))

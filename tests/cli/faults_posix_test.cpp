@@ -45,10 +45,11 @@ class PpwtoolFaults : public ::testing::Test {
 // link stays; a file it made is removed.
 TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
   const struct { const char* fault; bool throughLink; const char* message; std::uint16_t blocks = 2100; } cases[] = {
-      {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header, the second chunk
+      {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header's room, the second chunk
       {"fsync:0", true, "input/output"}, {"fsync:1", false, "input/output"},  // the file, the new entry's folder
       {"ftruncate:0", true, "cannot be opened"},
-      {"read:0", false, "could not be read"}, {"fstat:2", false, "cannot be opened"},
+      {"read:0", false, "could not be read"}, {"read:3", true, "could not be read"},  // before, after the cut
+      {"fstat:2", false, "cannot be opened"},
       {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
       {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
   };
