@@ -1,29 +1,39 @@
 #include "core/scramble.h"
 
 #include "core/byte_order.h"
+#include "core/crc16_kernels.h"
 #include "core/crc16_tables.h"
 
 namespace tessam {
 
 std::uint16_t ScrambleAndChecksum(std::uint16_t crc, std::uint8_t key, std::span<std::uint8_t> bytes) {
+  if (bytes.size() >= detail::kFoldingThreshold && detail::FoldingAvailable()) {
+    return detail::ScrambleAndChecksumFolded(crc, key, bytes.data(), bytes.size());
+  }
+  return detail::ScrambleAndChecksumSliced(crc, key, bytes.data(), bytes.size());
+}
+
+namespace detail {
+
+std::uint16_t ScrambleAndChecksumSliced(std::uint16_t crc, std::uint8_t key, std::uint8_t* data, std::size_t length) {
   // The key repeated in every byte: XOR-ing a word with it scrambles eight bytes.
   const std::uint64_t keyWord = std::uint64_t{key} * 0x0101010101010101u;
-  std::uint8_t* data = bytes.data();
-  std::uint8_t* const end = data + bytes.size();
-  while (end - data >= static_cast<std::ptrdiff_t>(detail::kCrc16Slices)) {
-    detail::PrefetchAhead(data, end);
+  std::uint8_t* const end = data + length;
+  while (end - data >= static_cast<std::ptrdiff_t>(kCrc16Slices)) {
+    PrefetchAhead(data, end);
     const std::uint64_t low = LoadLittleEndian64(data) ^ keyWord;
     const std::uint64_t high = LoadLittleEndian64(data + 8) ^ keyWord;
     StoreLittleEndian64(data, low);
     StoreLittleEndian64(data + 8, high);
-    crc = detail::Crc16Block(crc, low, high);
-    data += detail::kCrc16Slices;
+    crc = Crc16Block(crc, low, high);
+    data += kCrc16Slices;
   }
   for (; data != end; ++data) {
     *data = static_cast<std::uint8_t>(*data ^ key);
-    crc = detail::Crc16Byte(crc, *data);
+    crc = Crc16Byte(crc, *data);
   }
   return crc;
 }
 
+}  // namespace detail
 }  // namespace tessam

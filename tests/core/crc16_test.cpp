@@ -1,10 +1,13 @@
 // One suite run against every implementation of the checksum: the bit-by-bit
-// definition, the table-driven loop, and the fused scramble-and-checksum pass.
+// definition, the table-driven and the folding loop, the entry point choosing
+// between them, and the fused scramble-and-checksum pass of each.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/crc16.h"
+#include "core/crc16_kernels.h"
 #include "core/scramble.h"
 #include "tests/core/test_support.h"
 
@@ -15,20 +18,32 @@ using test::Bytes;
 using test::Pattern;
 using Update = std::uint16_t (*)(std::uint16_t, const std::uint8_t*, std::size_t);
 
-// The fused pass over bytes XOR-ed with the key beforehand: scrambling restores
+using Fuse = std::uint16_t (*)(std::uint16_t, std::uint8_t, std::uint8_t*, std::size_t);
+std::uint16_t ScrambleAndChecksumEntry(std::uint16_t crc, std::uint8_t key, std::uint8_t* data, std::size_t length) {
+  return ScrambleAndChecksum(crc, key, {data, length});
+}
+
+// A fused pass over bytes XOR-ed with the key beforehand: scrambling restores
 // them, so it must checksum and give back exactly the input.
-template <std::uint8_t key>
+template <Fuse fuse, std::uint8_t key>
 std::uint16_t Fused(std::uint16_t crc, const std::uint8_t* data, std::size_t length) {
   Bytes bytes(data, data + length);
   for (auto& byte : bytes) byte ^= key;
-  crc = ScrambleAndChecksum(crc, key, bytes);
+  crc = fuse(crc, key, bytes.data(), bytes.size());
   EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), data)) << "key " << int{key} << ", length " << length;
   return crc;
 }
 
 struct Implementation { const char* name; Update update; };
 
-class Crc16Suite : public testing::TestWithParam<Implementation> {};
+class Crc16Suite : public testing::TestWithParam<Implementation> {
+ protected:
+  void SetUp() override {
+    if (std::string_view(GetParam().name).find("folded") != std::string_view::npos && !detail::FoldingAvailable()) {
+      GTEST_SKIP() << "no carry-less multiplication on this processor";
+    }
+  }
+};
 
 TEST_P(Crc16Suite, KnownAnswers) {
   // 0x4B37 is the check value of CRC-16/MODBUS in the CRC RevEng catalogue. The
@@ -51,18 +66,24 @@ TEST_P(Crc16Suite, KnownAnswers) {
 }
 
 TEST_P(Crc16Suite, PiecesGiveTheOneShotChecksum) {
-  const Bytes bytes = Pattern(100);  // every split: every head and tail length
+  // Every split of 600 bytes: every head and tail length, below and above
+  // where the folding starts, with and without its 64-byte steps.
+  const Bytes bytes = Pattern(600);
+  const std::uint16_t whole = Crc16UpdateBitwise(kCrc16Initial, bytes.data(), bytes.size());
   for (std::size_t split = 0; split <= bytes.size(); ++split) {
     const std::uint16_t first = GetParam().update(kCrc16Initial, bytes.data(), split);
-    ASSERT_EQ(GetParam().update(first, bytes.data() + split, bytes.size() - split), 0x059E) << "split " << split;
+    ASSERT_EQ(GetParam().update(first, bytes.data() + split, bytes.size() - split), whole) << "split " << split;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Every, Crc16Suite,
                          testing::Values(Implementation{"bitwise", Crc16UpdateBitwise},
-                                         Implementation{"table", Crc16Update},
-                                         Implementation{"fused_key_0", Fused<0>},
-                                         Implementation{"fused_key_0x5A", Fused<0x5A>}),
+                                         Implementation{"sliced", detail::Crc16UpdateSliced},
+                                         Implementation{"folded", detail::Crc16UpdateFolded},
+                                         Implementation{"entry", Crc16Update},
+                                         Implementation{"fused_sliced", Fused<detail::ScrambleAndChecksumSliced, 0x5A>},
+                                         Implementation{"fused_folded", Fused<detail::ScrambleAndChecksumFolded, 0xA5>},
+                                         Implementation{"fused_entry_key_0", Fused<ScrambleAndChecksumEntry, 0>}),
                          [](const testing::TestParamInfo<Implementation>& param) { return param.param.name; });
 
 }  // namespace
