@@ -7,10 +7,8 @@
 namespace tessam {
 
 std::uint16_t Crc16Update(std::uint16_t crc, const std::uint8_t* data, std::size_t length) {
-  if (length >= detail::kFoldingThreshold && detail::FoldingAvailable()) {
-    return detail::Crc16UpdateFolded(crc, data, length);
-  }
-  return detail::Crc16UpdateSliced(crc, data, length);
+  return detail::FoldingAvailable() ? detail::Crc16UpdateFolded(crc, data, length)
+                                    : detail::Crc16UpdateSliced(crc, data, length);
 }
 
 namespace detail {
@@ -18,7 +16,6 @@ namespace detail {
 std::uint16_t Crc16UpdateSliced(std::uint16_t crc, const std::uint8_t* data, std::size_t length) {
   const std::uint8_t* const end = data + length;
   while (end - data >= static_cast<std::ptrdiff_t>(kCrc16Slices)) {
-    PrefetchAhead(data, end);
     crc = Crc16Block(crc, LoadLittleEndian64(data), LoadLittleEndian64(data + 8));
     data += kCrc16Slices;
   }

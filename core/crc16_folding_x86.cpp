@@ -78,8 +78,6 @@ __attribute__((target("pclmul"))) std::size_t FoldBlocks(std::uint16_t crc, std:
   __m128i a1 = Take(data + 16, keys), a2 = Take(data + 32, keys), a3 = Take(data + 48, keys);
   std::size_t done = 64;
   for (; length - done >= 64; done += 64) {
-    // Ahead of the hardware prefetcher, which falls behind on buffers larger than the caches.
-    if (length - done > 1024 + 64) _mm_prefetch(reinterpret_cast<const char*>(data + done + 1024), _MM_HINT_T0);
     a0 = _mm_xor_si128(Fold(a0, over512), Take(data + done, keys));
     a1 = _mm_xor_si128(Fold(a1, over512), Take(data + done + 16, keys));
     a2 = _mm_xor_si128(Fold(a2, over512), Take(data + done + 32, keys));

@@ -11,12 +11,10 @@ std::uint16_t Crc16UpdateSliced(std::uint16_t crc, const std::uint8_t* data, std
 std::uint16_t ScrambleAndChecksumSliced(std::uint16_t crc, std::uint8_t key, std::uint8_t* data, std::size_t length);
 
 // Carry-less multiplication folds 64 bytes per step, several times faster than
-// the tables; only where FoldingAvailable().
+// the tables (which take shorter ranges and the last few bytes); only where
+// FoldingAvailable().
 bool FoldingAvailable();
 std::uint16_t Crc16UpdateFolded(std::uint16_t crc, const std::uint8_t* data, std::size_t length);
 std::uint16_t ScrambleAndChecksumFolded(std::uint16_t crc, std::uint8_t key, std::uint8_t* data, std::size_t length);
-
-// Shorter ranges are left to the tables: the folding's set-up would cost more.
-inline constexpr std::size_t kFoldingThreshold = 256;
 
 }  // namespace tessam::detail

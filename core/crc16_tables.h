@@ -34,15 +34,6 @@ constexpr Crc16Tables MakeCrc16Tables() {
 
 inline constexpr Crc16Tables kCrc16Tables = MakeCrc16Tables();
 
-// How far ahead the block loops ask for memory. The register's dependency chain
-// leaves the hardware prefetcher behind on buffers larger than the caches;
-// asking explicitly keeps large payloads near in-cache speed.
-inline constexpr std::ptrdiff_t kCrc16PrefetchDistance = 1024;
-
-inline void PrefetchAhead(const std::uint8_t* data, const std::uint8_t* end) {
-  if (end - data > kCrc16PrefetchDistance) __builtin_prefetch(data + kCrc16PrefetchDistance);
-}
-
 inline std::uint16_t Crc16Byte(std::uint16_t crc, std::uint8_t byte) {
   return static_cast<std::uint16_t>((crc >> 8) ^ kCrc16Tables[0][(crc ^ byte) & 0xFFu]);
 }

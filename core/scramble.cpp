@@ -7,10 +7,8 @@
 namespace tessam {
 
 std::uint16_t ScrambleAndChecksum(std::uint16_t crc, std::uint8_t key, std::span<std::uint8_t> bytes) {
-  if (bytes.size() >= detail::kFoldingThreshold && detail::FoldingAvailable()) {
-    return detail::ScrambleAndChecksumFolded(crc, key, bytes.data(), bytes.size());
-  }
-  return detail::ScrambleAndChecksumSliced(crc, key, bytes.data(), bytes.size());
+  return detail::FoldingAvailable() ? detail::ScrambleAndChecksumFolded(crc, key, bytes.data(), bytes.size())
+                                    : detail::ScrambleAndChecksumSliced(crc, key, bytes.data(), bytes.size());
 }
 
 namespace detail {
@@ -20,7 +18,6 @@ std::uint16_t ScrambleAndChecksumSliced(std::uint16_t crc, std::uint8_t key, std
   const std::uint64_t keyWord = std::uint64_t{key} * 0x0101010101010101u;
   std::uint8_t* const end = data + length;
   while (end - data >= static_cast<std::ptrdiff_t>(kCrc16Slices)) {
-    PrefetchAhead(data, end);
     const std::uint64_t low = LoadLittleEndian64(data) ^ keyWord;
     const std::uint64_t high = LoadLittleEndian64(data + 8) ^ keyWord;
     StoreLittleEndian64(data, low);

@@ -58,7 +58,7 @@ TEST_P(Crc16Suite, KnownAnswers) {
       {{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}, 0xCDC5},
       {{0x11, 0x03, 0x00, 0x6B, 0x00, 0x03}, 0x8776},
       {Pattern(100), 0x059E},
-      {Pattern(4099), 0xCA67},  // past the prefetch distance, with a tail
+      {Pattern(4099), 0xCA67},  // many 64-byte steps, then 16-byte ones and a tail
   };
   for (const auto& v : vectors) {
     EXPECT_EQ(GetParam().update(kCrc16Initial, v.bytes.data(), v.bytes.size()), v.crc) << v.bytes.size() << " bytes";
@@ -66,8 +66,8 @@ TEST_P(Crc16Suite, KnownAnswers) {
 }
 
 TEST_P(Crc16Suite, PiecesGiveTheOneShotChecksum) {
-  // Every split of 600 bytes: every head and tail length, below and above
-  // where the folding starts, with and without its 64-byte steps.
+  // Every split of 600 bytes: every head and tail length, below and above the
+  // 64 bytes the folding needs, with and without its 16-byte steps at the end.
   const Bytes bytes = Pattern(600);
   const std::uint16_t whole = Crc16UpdateBitwise(kCrc16Initial, bytes.data(), bytes.size());
   for (std::size_t split = 0; split <= bytes.size(); ++split) {
