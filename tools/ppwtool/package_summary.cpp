@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <iomanip>
+#include <ostream>
 #include <span>
 #include <vector>
 
@@ -190,9 +192,7 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
 
 void PrintReportText(std::ostream& out, const std::string& fileName, const PackageReport& report) {
   auto row = [&out](const char* label, const std::string& value) {
-    char padded[24];
-    std::snprintf(padded, sizeof(padded), "%-18s", label);
-    out << padded << value << '\n';
+    out << std::left << std::setw(18) << label << value << '\n';
   };
   row("file", fileName);
   row("file length", std::to_string(report.fileLength) + " bytes");
