@@ -7,8 +7,8 @@
 
 namespace tessam::test {
 
-// The exit status, or -1 when the program could not start or was still
-// running after 60 seconds (then it is killed). Arguments are UTF-8 text.
+// The exit status, or none of 0, 1, 2 when the program could not start or
+// ran past 60 seconds (then it is killed). Arguments are UTF-8 text.
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err);
 
