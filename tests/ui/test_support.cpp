@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "framework/com.h"
 #include "ui/resource.h"
 
@@ -17,28 +14,6 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     std::this_thread::sleep_for(5ms);
   }
   return true;
-}
-
-TempFolder::TempFolder() {
-  static std::atomic<int> counter{0};
-  path = std::filesystem::temp_directory_path() /
-         (L"tessam-ui-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
-  std::filesystem::create_directories(path);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}
-
-std::string ReadBytes(const std::wstring& file) {
-  std::ostringstream bytes;
-  bytes << std::ifstream(std::filesystem::path(file), std::ios::binary).rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const std::wstring& file, const std::string& bytes) {
-  std::ofstream(std::filesystem::path(file), std::ios::binary) << bytes;
 }
 
 std::wstring ClassName(HWND window) {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "framework/strings.h"
+#include "tests/core/test_support.h"
 #include "ui/tessam_dlg.h"
 
 namespace tessam::test {
@@ -22,17 +23,16 @@ using namespace std::chrono_literals;
 // Polls `condition` until it holds (true) or `deadline` passes (false).
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
 
-// A fresh folder under the temporary folder, removed with its contents.
-struct TempFolder {
-  TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  ~TempFolder();
+struct TempFolder : TempDir {
   std::wstring File(const std::wstring& name) const { return (path / name).wstring(); }
-  std::filesystem::path path;
 };
 
-std::string ReadBytes(const std::wstring& file);
-void WriteBytes(const std::wstring& file, const std::string& bytes);
+// File contents as a string of bytes: nothing for a missing file.
+inline std::string ReadBytes(const std::wstring& file) {
+  const Bytes bytes = ReadFile(file);
+  return {bytes.begin(), bytes.end()};
+}
+inline void WriteBytes(const std::wstring& file, const std::string& bytes) { WriteFile(file, {bytes.begin(), bytes.end()}); }
 std::wstring ClassName(HWND window);
 // The first visible top-level window of `thread` whose owner is `owner`.
 HWND FindThreadWindow(DWORD thread, HWND owner);

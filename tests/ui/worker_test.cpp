@@ -22,13 +22,9 @@ const std::wstring kSucceeded = L"生成成功！";
 const std::wstring kFailed = L"生成失败，请检查文件是否被占用！";
 const std::wstring kPathMissing = L"PWM文件路径不存在！\n";
 
-// A project whose program image holds `blocks` blocks, then `extra` bytes.
-std::string MakeProject(std::uint16_t blocks, std::size_t extra = 0) {
-  std::string project(256 + std::size_t{blocks} * 2000 + 92 + extra, '\0');
-  for (std::size_t i = 0; i < project.size(); ++i) project[i] = static_cast<char>((i * 7 + 3) & 0xFF);
-  project[256] = static_cast<char>(blocks & 0xFF);
-  project[257] = static_cast<char>(blocks >> 8);
-  return project;
+std::string Project(std::uint16_t blocks, std::size_t extra = 0) {
+  const Bytes bytes = MakeProject(blocks, extra);
+  return {bytes.begin(), bytes.end()};
 }
 
 // A sound package (the reader checks the header and both checksums) whose
@@ -49,18 +45,14 @@ void ExpectPackageOf(const std::string& package, const std::string& project,
 struct SeamLog final : BuildProgress {
   void Show(HWND, std::uint64_t done, std::uint64_t total) override { Add(static_cast<int>(done * 1000 / total)); }
   void Clear(HWND) override { Add(-1); }
-  void Add(int value) {
+  template <class Step>
+  auto Locked(Step step) {
     const std::lock_guard lock(mutex);
-    values.push_back(value);
+    return step();
   }
-  std::vector<int> Take() {
-    const std::lock_guard lock(mutex);
-    return std::exchange(values, {});
-  }
-  std::vector<std::wstring> paths() {
-    const std::lock_guard lock(mutex);
-    return requested;
-  }
+  void Add(int value) { Locked([&] { values.push_back(value); }); }
+  std::vector<int> Take() { return Locked([&] { return std::exchange(values, {}); }); }
+  std::vector<std::wstring> paths() { return Locked([&] { return requested; }); }
   std::mutex mutex;
   std::vector<int> values;
   std::vector<std::wstring> requested;
@@ -70,8 +62,7 @@ class Building : public ::testing::Test {
  protected:
   CTessamDlg::Services Services() {
     const auto reveal = [log = log](const std::wstring& path) {
-      const std::lock_guard lock(log->mutex);
-      log->requested.push_back(path);
+      log->Locked([&] { log->requested.push_back(path); });
       return 1;
     };
     return {settingsPath, builder, reveal, log};
@@ -106,7 +97,7 @@ TEST_F(Building, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt
   DialogUnderTest dialog(Services());
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
-    const std::string project = MakeProject(cases[i].blocks, 17);
+    const std::string project = Project(cases[i].blocks, 17);
     WriteBytes(projectPath, project);
     const std::wstring& q = cases[i].quote;
     Fill(dialog, L" " + q + projectPath + q + L" ", q + packagePath + q);
@@ -144,7 +135,7 @@ TEST_F(Building, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
     readBack[100] ^= 1;
     return true;
   }});
-  const std::string project = MakeProject(2);
+  const std::string project = Project(2);
   WriteBytes(projectPath, project);
   const std::wstring missing = folder.File(L"missing.pmw");
   const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
@@ -200,7 +191,7 @@ struct BuildGate {
 TEST_F(Building, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsForItToClose) {
   const auto gate = std::make_shared<BuildGate>();
   builder = std::make_shared<PackageBuilder>([gate] { return gate->Pass(); }, std::make_unique<RuntimeRandom>());
-  const std::string project = MakeProject(1);
+  const std::string project = Project(1);
   WriteBytes(projectPath, project);
   DialogUnderTest dialog(Services());
   Fill(dialog, projectPath, packagePath);
@@ -245,7 +236,7 @@ TEST_F(Building, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsForI
 
 TEST_F(Building, CloseButtonAndCloseBoxStopABuildOfTheLargestProject) {
   const std::wstring largest = folder.File(L"largest.pmw");
-  WriteBytes(largest, MakeProject(65535));  // a 131 MB program image
+  WriteBytes(largest, Project(65535));  // a 131 MB program image
   for (const bool closeBox : {false, true}) {
     SCOPED_TRACE(closeBox ? "close box" : "\"关闭\"");
     std::filesystem::remove(settingsPath);
