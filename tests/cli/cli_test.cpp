@@ -201,12 +201,8 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   shorter.pop_back();
   damaged[64 + 50] ^= 1;
   Write(Path("damaged.ppw"), damaged);
-  const struct {
-    std::string package, project;
-    std::vector<std::string> extra;
-    int exit;
-    std::vector<std::string> shown;
-  } cases[] = {
+  const struct { std::string package, project; std::vector<std::string> extra; int exit; std::vector<std::string> shown; }
+      cases[] = {
       {"plain.ppw", original, {}, 0,
        {"project length    4348 bytes\n", "password          not planted", "differing bytes   0", "same program"}},
       {"locked.ppw", original, {}, 0, {"password          planted", "differing bytes   0"}},

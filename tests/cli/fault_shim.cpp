@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,12 +29,12 @@ const Fault& Wanted() {
   static const Fault fault = [] {
     Fault f;
     const char* setting = std::getenv("TESSAM_FAULT");
-    if (!setting || std::strcmp(program_invocation_short_name, "ppwtool") != 0) return f;
-    const std::string text(setting);
-    const auto colon = text.find(':'), second = text.find(':', colon + 1);
-    f.call = text.substr(0, colon);
-    f.passes = std::strtol(text.c_str() + colon + 1, nullptr, 10);
-    f.interrupt = second != std::string::npos;
+    char call[16] = {}, interrupt[16] = {};
+    if (setting && std::strcmp(program_invocation_short_name, "ppwtool") == 0 &&
+        std::sscanf(setting, "%15[a-z]:%ld:%15s", call, &f.passes, interrupt) >= 2) {
+      f.call = call;
+      f.interrupt = *interrupt != '\0';
+    }
     return f;
   }();
   return fault;

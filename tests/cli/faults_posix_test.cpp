@@ -23,17 +23,16 @@ std::string Text(const fs::path& path) {
 
 class PpwtoolFaults : public ::testing::Test {
  protected:
-  // Runs ppwtool with `fault` (see fault_shim.cpp) preloaded; its exit status.
-  int Run(const std::vector<std::string>& arguments, const std::string& fault = "") {
-    const std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
+  // Every ppwtool started here has the shim preloaded (see fault_shim.cpp).
+  PpwtoolFaults() {
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);  // shim first
     setenv("LD_PRELOAD", FAULT_SHIM_PATH, 1);
+  }
+  // Runs ppwtool with `fault` injected; its exit status.
+  int Run(const std::vector<std::string>& arguments, const std::string& fault = "", const fs::path& out = "") {
     setenv("TESSAM_FAULT", fault.c_str(), 1);
-    setenv("ASAN_OPTIONS", (asan + ":verify_asan_link_order=0").c_str(), 1);  // the shim comes first
-    const int status = RunProcess(PPWTOOL_PATH, arguments, dir / "out", dir / "err");
-    unsetenv("LD_PRELOAD");
-    unsetenv("TESSAM_FAULT");
-    setenv("ASAN_OPTIONS", asan.c_str(), 1);
-    return status;
+    return RunProcess(PPWTOOL_PATH, arguments, out.empty() ? dir / "out" : out, dir / "err");
   }
 
   const TempDir temp;
@@ -103,7 +102,7 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
     EXPECT_EQ(ReadFile(package), sound);
   }
   // A report that cannot be written is a failure too.
-  EXPECT_EQ(RunProcess(PPWTOOL_PATH, {"inspect", "--json", package}, "/dev/full", dir / "err"), 2);
+  EXPECT_EQ(Run({"inspect", "--json", package}, "", "/dev/full"), 2);
   EXPECT_NE(Text(dir / "err").find("standard output"), std::string::npos);
 }
 

@@ -22,8 +22,12 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
   const fw::UniqueHandle in = open(L"NUL", GENERIC_READ, OPEN_EXISTING),
                          outFile = open(out, GENERIC_WRITE, CREATE_ALWAYS), errFile = open(err, GENERIC_WRITE, CREATE_ALWAYS);
   if (!in || !outFile || !errFile) return -1;
-  STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW), .dwFlags = STARTF_USESTDHANDLES,
-                       .hStdInput = in.get(), .hStdOutput = outFile.get(), .hStdError = errFile.get()};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in.get();
+  startup.hStdOutput = outFile.get();
+  startup.hStdError = errFile.get();
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &info)) {

@@ -34,10 +34,7 @@ TEST_P(Crc16Suite, KnownAnswers) {
   // 0x4B37 is the check value of CRC-16/MODBUS in the CRC RevEng catalogue. The
   // others were computed apart from this code, as the remainder of polynomial
   // division by x^16 + x^15 + x^2 + 1 with reflected bits and 0xFFFF preset.
-  const struct {
-    Bytes bytes;
-    std::uint16_t crc;
-  } vectors[] = {
+  const struct { Bytes bytes; std::uint16_t crc; } vectors[] = {
       {{}, 0xFFFF},
       {{'1', '2', '3', '4', '5', '6', '7', '8', '9'}, 0x4B37},
       {{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}, 0xCDC5},

@@ -30,7 +30,8 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
   for (const bool again : {false, true}) {
     SCOPED_TRACE(again ? "second start" : "first start");
     std::wstring commandLine = L"\"" + exe + L"\" /help --project C:\\plc\\line1.pmw line2.pmw";
-    STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                  std::filesystem::temp_directory_path().c_str(), &startup, &started));

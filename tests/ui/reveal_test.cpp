@@ -17,16 +17,11 @@ namespace {
 // Visible top-level windows of other processes.
 std::vector<HWND> ForeignWindows() {
   std::vector<HWND> found;
-  ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
-          reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window)) found.push_back(window);
+  }
   return found;
 }
 
@@ -42,9 +37,7 @@ bool ShellCannotSelectInThisSession(const std::wstring& path) {
 }
 
 TEST(ShellParsablePath, DropsTheVerbatimPrefixWhereItCan) {
-  const struct {
-    std::wstring path, parsable;
-  } cases[] = {
+  const struct { std::wstring path, parsable; } cases[] = {
       {L"\\\\?\\C:\\plc\\VANTU.PPW", L"C:\\plc\\VANTU.PPW"},
       {L"\\\\?\\UNC\\server\\share\\VANTU.PPW", L"\\\\server\\share\\VANTU.PPW"},
       {L"\\\\?\\C:\\plc.\\VANTU.PPW", L"\\\\?\\C:\\plc.\\VANTU.PPW"},  // the dot would be lost

@@ -80,9 +80,7 @@ TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
 TEST(PackagePathInFolder, PutsTheFolderIntoThePatternWithOneSeparator) {
   const std::wstring pattern = fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT);
   const std::wstring longFolder = L"D:\\" + std::wstring(300, L'x');
-  const struct {
-    std::wstring folder, package;
-  } cases[] = {
+  const struct { std::wstring folder, package; } cases[] = {
       {L"C:\\plc", L"C:\\plc\\VANTU.PPW"},
       {L"\\\\server\\share\\U盘", L"\\\\server\\share\\U盘\\VANTU.PPW"},
       {L"E:\\", L"E:\\VANTU.PPW"},

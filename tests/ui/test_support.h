@@ -32,7 +32,9 @@ inline std::string ReadBytes(const std::wstring& file) {
   const Bytes bytes = ReadFile(file);
   return {bytes.begin(), bytes.end()};
 }
-inline void WriteBytes(const std::wstring& file, const std::string& bytes) { WriteFile(file, {bytes.begin(), bytes.end()}); }
+inline void WriteBytes(const std::wstring& file, const std::string& bytes) {
+  WriteFile(file, {bytes.begin(), bytes.end()});
+}
 std::wstring ClassName(HWND window);
 // The first visible top-level window of `thread` whose owner is `owner`.
 HWND FindThreadWindow(DWORD thread, HWND owner);

@@ -139,10 +139,7 @@ TEST_F(Building, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
   WriteBytes(projectPath, project);
   const std::wstring missing = folder.File(L"missing.pmw");
   const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
-  const struct {
-    const char* name;
-    std::wstring project, package, message;
-  } cases[] = {
+  const struct { const char* name; std::wstring project, package, message; } cases[] = {
       {"empty project path", L"", packagePath, kPathMissing},
       {"missing project", missing, packagePath, kPathMissing + missing},
       {"empty package path", projectPath, L"", kPathMissing},
