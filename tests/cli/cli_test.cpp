@@ -1,12 +1,7 @@
 // ppwtool as a user runs it: the real binary in a child process, its exit
 // status, stdout and stderr. Each kind of damage and each build failure is the
 // core suites' business; here a few show that they reach the user.
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "core/build_failure.h"
 #include "core/file.h"
@@ -14,59 +9,12 @@
 #include "core/package_reader.h"
 #include "core/random.h"
 #include "core/utf.h"
-#include "tests/cli/process.h"
-#include "tests/core/test_support.h"
+#include "tests/cli/ppwtool_test.h"
 
 namespace tessam::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-struct Output {
-  std::string out, err;  // with "\r\n" made "\n"
-};
-
-class Ppwtool : public ::testing::Test {
- protected:
-  void SetUp() override { fs::create_directory(dir_ / "sub"); }
-
-  // Paths are carried as UTF-8 text, as they are handed to ppwtool.
-  std::string Path(const std::string& name) const { return folder_ + "/" + name; }
-  Bytes Read(const std::string& path) const { return ReadFile(Utf8Path(path)); }
-  std::string Write(const std::string& path, const Bytes& bytes) const {
-    WriteFile(Utf8Path(path), bytes);
-    return path;
-  }
-  // Runs ppwtool, expecting `exitCode`.
-  Output Expect(int exitCode, const std::vector<std::string>& arguments) const {
-    static const fs::path program = fs::absolute(Utf8Path(PPWTOOL_PATH));
-    // Fresh output files per run: under Wine a child's inherited handles may
-    // close a moment after it is seen to exit, and reopening them can fail.
-    static int runs = 0;
-    const std::string out = Path("stdout" + std::to_string(++runs)), err = Path("stderr" + std::to_string(runs));
-    EXPECT_EQ(RunProcess(program, arguments, Utf8Path(out), Utf8Path(err)), exitCode) << Capture(err);
-    return {Capture(out), Capture(err)};
-  }
-  std::string Capture(const std::string& path) const {
-    const Bytes bytes = Read(path);
-    std::string text(bytes.begin(), bytes.end());
-    std::erase(text, '\r');
-    return text;
-  }
-  // A sound package built from a project of `blocks` blocks.
-  std::string BuildPackage(std::uint16_t blocks) {
-    Expect(0, {"build", Write(Path("project.pmw"), MakeProject(blocks)), Path("VANTU.PPW")});
-    return Path("VANTU.PPW");
-  }
-
-  const TempDir dir_;
-  const std::string folder_ = [this] {
-    const std::u8string text = dir_.path.u8string();
-    return std::string(text.begin(), text.end());
-  }();
-};
 
 // The manual page ships with the native build only.
 TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "tests/cli/process.h"
+#include "tests/cli/ppwtool_test.h"
 
 namespace tessam::test {
 

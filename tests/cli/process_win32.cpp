@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "framework/handles.h"
-#include "tests/cli/process.h"
+#include "tests/cli/ppwtool_test.h"
 
 namespace tessam::test {
 

@@ -135,7 +135,7 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordWantsEightCharactersOnlyWhenEncryp
     EXPECT_EQ(box->text, c.refused ? L"密码必须为8位字符！" : L"PWM文件路径不存在！\n");
     EXPECT_EQ(box->icon, ::LoadIconW(nullptr, c.refused ? IDI_WARNING : IDI_INFORMATION));
     dialog.Dismiss(*box);
-    if (c.refused) EXPECT_TRUE(WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); }));
+    EXPECT_TRUE(!c.refused || WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); })) << "focus";
   }
 }
 
