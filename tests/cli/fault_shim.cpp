@@ -61,18 +61,13 @@ bool Hit(const char* call, int fd) {
   return false;
 }
 
-template <typename Function>
-Function Next(const char* name) {
-  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 // Each wrapped call fails as `fault` when Hit() says so, else goes on to the C library.
-#define TESSAM_WRAP(name, fault, result, parameters, arguments)               \
-  result name parameters {                                                     \
-    static const auto next = Next<result(*) parameters>(#name);                \
-    return Hit(fault, fd) ? -1 : next arguments;                               \
+#define TESSAM_WRAP(name, fault, result, parameters, arguments)                                 \
+  result name parameters {                                                                      \
+    static const auto next = reinterpret_cast<result(*) parameters>(::dlsym(RTLD_NEXT, #name)); \
+    return Hit(fault, fd) ? -1 : next arguments;                                                \
   }
 
 extern "C" {

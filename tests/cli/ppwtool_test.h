@@ -21,9 +21,7 @@ inline bool Contains(const std::string& text, const std::string& part) { return 
 
 class Ppwtool : public ::testing::Test {
  protected:
-  struct Output {
-    std::string out, err;  // with "\r\n" made "\n"
-  };
+  struct Output { std::string out, err; };  // with "\r\n" made "\n"
 
   void SetUp() override { std::filesystem::create_directory(dir_ / "sub"); }
 
@@ -57,10 +55,8 @@ class Ppwtool : public ::testing::Test {
   }
 
   const TempDir dir_;
-  const std::string folder_ = [this] {
-    const std::u8string text = dir_.path.u8string();
-    return std::string(text.begin(), text.end());
-  }();
+  const std::u8string folderText_ = dir_.path.u8string();
+  const std::string folder_{folderText_.begin(), folderText_.end()};
 };
 
 }  // namespace tessam::test

@@ -17,8 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct TempDir {
   TempDir() { std::filesystem::create_directories(path); }
   ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir(const TempDir&) = delete;  // one owner removes it
   std::filesystem::path operator/(const std::filesystem::path& name) const { return path / name; }
 
   const std::filesystem::path path =

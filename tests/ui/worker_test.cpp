@@ -89,11 +89,9 @@ class Building : public ::testing::Test {
 };
 
 TEST_F(Building, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt) {
-  const struct {
-    std::uint16_t blocks;
-    std::optional<std::string> password;  // none: encryption off
-    std::wstring quote;                   // "Copy as path" and stray spaces around both paths
-  } cases[] = {{300, "Ab3$Ef7!", L""}, {0, std::nullopt, L"\""}};
+  // No password: encryption off. The quotes of "Copy as path" and stray spaces go round both paths.
+  const struct { std::uint16_t blocks; std::optional<std::string> password; std::wstring quote; } cases[] = {
+      {300, "Ab3$Ef7!", L""}, {0, std::nullopt, L"\""}};
   DialogUnderTest dialog(Services());
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
@@ -140,29 +138,24 @@ TEST_F(Building, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
   const std::wstring missing = folder.File(L"missing.pmw");
   const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
   const struct { const char* name; std::wstring project, package, message; } cases[] = {
-      {"empty project path", L"", packagePath, kPathMissing},
       {"missing project", missing, packagePath, kPathMissing + missing},
       {"empty package path", projectPath, L"", kPathMissing},
       // Start and end kept, so the box still fits the screen.
       {"huge project path", huge, packagePath, kPathMissing + L"D:\\xx"},
       {"package read back differs", projectPath, packagePath, kFailed},  // last, for lastFailure below
   };
-  RECT screen{};
+  RECT screen{}, placed{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
   DialogUnderTest dialog(Services());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Fill(dialog, c.project, c.package);
     const OwnedWindow box = Generate(dialog);
-    if (c.project == huge) {
-      EXPECT_EQ(box.text.substr(0, c.message.size()), c.message);
-      EXPECT_TRUE(box.text.find(L"x…x") != std::wstring::npos && box.text.ends_with(L"x.pmw"));
-      RECT placed;
-      ::GetWindowRect(box.window, &placed);
-      EXPECT_TRUE(placed.left >= screen.left && placed.right <= screen.right && placed.bottom <= screen.bottom);
-    } else {
-      EXPECT_EQ(box.text, c.message);
-    }
+    const bool elided = c.project == huge;
+    EXPECT_EQ(elided ? box.text.substr(0, c.message.size()) : box.text, c.message);
+    EXPECT_TRUE(!elided || (box.text.find(L"x…x") != std::wstring::npos && box.text.ends_with(L"x.pmw")));
+    ::GetWindowRect(box.window, &placed);
+    EXPECT_TRUE(placed.left >= screen.left && placed.right <= screen.right && placed.bottom <= screen.bottom);
     EXPECT_TRUE(::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH))) << "enabled again after a failure";
     dialog.Dismiss(box);
   }
@@ -179,8 +172,7 @@ struct BuildGate {
     open.wait(false);
     return static_cast<std::int64_t>(std::time(nullptr));
   }
-  std::atomic<bool> entered{false};
-  std::atomic<bool> open{false};
+  std::atomic<bool> entered{false}, open{false};
 };
 
 // A result box of its own would turn the dialog back on when it closes
@@ -195,9 +187,9 @@ TEST_F(Building, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsForI
   dialog.Click(IDC_GENERATE);
   ASSERT_TRUE(WaitUntil([&] { return gate->entered.load(); }));
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
-  for (const int stillEnabled : {IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_BROWSE_PROJECT, IDC_BROWSE_FOLDER,
-                                 IDC_PACKAGE_PATH, IDC_ENCRYPT, IDC_PASSWORD}) {
-    EXPECT_TRUE(::IsWindowEnabled(dialog.item(stillEnabled))) << stillEnabled;
+  for (const int enabled : {IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_BROWSE_PROJECT, IDC_BROWSE_FOLDER, IDC_PACKAGE_PATH,
+                            IDC_ENCRYPT, IDC_PASSWORD}) {
+    EXPECT_TRUE(::IsWindowEnabled(dialog.item(enabled))) << enabled;
   }
   // A second worker would complain at once about the empty package path.
   dialog.SetText(IDC_PACKAGE_PATH, L"");
