@@ -63,11 +63,7 @@ inline HWND FindThreadWindow(DWORD thread, HWND owner) {
 
 // A window the main dialog owns (a message box, the About box, a browse box)
 // with its first static text.
-struct OwnedWindow {
-  HWND window = nullptr;
-  std::wstring caption, text;
-  HICON icon = nullptr;
-};
+struct OwnedWindow { HWND window = nullptr; std::wstring caption, text; HICON icon = nullptr; };
 
 // Sync posts numbered messages; a hook on the dialog's thread notes each one
 // as whichever message loop runs there (the dialog's or a box's) takes it.
@@ -107,11 +103,7 @@ class DialogUnderTest {
       Click(IDC_CLOSE_BUTTON);
       if (!WaitForEnd()) ADD_FAILURE() << "the dialog did not end";
     }
-    if (ended_) {
-      thread_.join();
-    } else {
-      thread_.detach();  // a hung dialog must not hang the whole suite
-    }
+    ended_ ? thread_.join() : thread_.detach();  // a hung dialog must not hang the whole suite
   }
 
   HWND window() const { return window_; }
