@@ -22,16 +22,15 @@ namespace fs = std::filesystem;
 // the manual page too (which ships with the native build only).
 TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {
   EXPECT_EQ(Expect(0, {"--version"}).out, "1.0.0.1\n");
-  const Bytes page = ReadFile(PPWTOOL_MANPAGE);  // nothing where the path is empty
-  std::string manual(page.begin(), page.end());
+  std::string manual = Text(PPWTOOL_MANPAGE);  // nothing where the path is empty
   std::erase(manual, '\\');  // roff writes "--json" as "\-\-json"
-  EXPECT_TRUE(page.empty() || Contains(manual, ".SH EXIT STATUS"));
+  EXPECT_TRUE(manual.empty() || Contains(manual, ".SH EXIT STATUS"));
   const std::regex option("--[a-z]+");
   for (const char* command : {"--help", "build", "inspect", "extract", "verify"}) {
     const std::string help = Expect(0, {command, "--help"}).out;
     EXPECT_TRUE(Contains(help, "Exit status") && Contains(help, " 0 ") && Contains(help, " 2 ")) << command;
     for (std::sregex_iterator named(help.begin(), help.end(), option), end; named != end; ++named) {
-      EXPECT_TRUE(page.empty() || Contains(manual, named->str())) << command << " names " << named->str();
+      EXPECT_TRUE(manual.empty() || Contains(manual, named->str())) << command << " names " << named->str();
     }
   }
 }

@@ -19,9 +19,8 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
   const pid_t child = fork();
   if (child < 0) return -1;
   if (child == 0) {
-    // No shell in between, so no word of a test's input can be split, globbed
-    // or taken as a redirection. A pending alarm survives exec: a child still
-    // running at the deadline is ended by it.
+    // No shell, so no word can be split, globbed or taken as a redirection. A
+    // pending alarm survives exec: it ends a child still running at the deadline.
     constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
     const int in = open("/dev/null", O_RDONLY | O_CLOEXEC), to = open(out.c_str(), kWrite, 0644),
               errors = open(err.c_str(), kWrite, 0644);

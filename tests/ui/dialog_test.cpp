@@ -31,22 +31,15 @@ const std::wstring kFailed = L"生成失败，请检查文件是否被占用！"
 const std::wstring kPathMissing = L"PWM文件路径不存在！\n";
 const std::wstring kDefaultPassword = L"58203147";
 
-std::string Project(std::uint16_t blocks, std::size_t extra = 0) {
-  const Bytes bytes = MakeProject(blocks, extra);
-  return {bytes.begin(), bytes.end()};
-}
-
 // A sound package (the reader checks the header and both checksums) whose
-// payload unscrambles to the project's image, with `password` planted or none.
-void ExpectPackageOf(const std::string& package, const std::string& project,
-                     const std::optional<std::string>& password) {
-  const std::span bytes(reinterpret_cast<const std::uint8_t*>(package.data()), package.size());
-  const PackageReport report = InspectPackage(bytes);
+// payload unscrambles to the image of a project of `blocks` blocks (see
+// MakeProject), with `password` planted or none.
+void ExpectPackageOf(const Bytes& package, std::uint16_t blocks, const std::string& password) {
+  const PackageReport report = InspectPackage(package);
   for (const PackageProblem problem : report.problems) ADD_FAILURE() << ProblemName(problem);
-  std::string image = project.substr(256, report.header.payloadLength);
-  if (password) image.replace(8, 8, *password);
-  const std::vector<std::uint8_t> unscrambled = UnscrambleImage(bytes, report);
-  EXPECT_TRUE(std::string(unscrambled.begin(), unscrambled.end()) == image) << "payload is not the image";
+  Bytes image = MakeImage(blocks);
+  std::copy(password.begin(), password.end(), image.begin() + 8);
+  EXPECT_TRUE(UnscrambleImage(package, report) == image) << "payload is not the image";
 }
 
 // The progress and reveal seams: each value shown, in thousandths, and -1
@@ -75,10 +68,6 @@ class MainDialog : public ::testing::Test {
       return 1;
     };
     return {settingsPath, builder, reveal, log};
-  }
-  static void Fill(const DialogUnderTest& dialog, const std::wstring& project, const std::wstring& package) {
-    dialog.SetText(IDC_PROJECT_PATH, project);
-    dialog.SetText(IDC_PACKAGE_PATH, package);
   }
   // Clicks "生成U盘下载" and returns the message that follows, still open.
   static OwnedWindow Generate(const DialogUnderTest& dialog) {
@@ -156,11 +145,9 @@ TEST_F(MainDialog, StartsFromTheSettingsFile) {
     SCOPED_TRACE(c.settings ? c.settings : "no file");
     if (c.settings) WriteBytes(settingsPath, c.settings);
     DialogUnderTest dialog(Services());
-    EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), c.project);
-    EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), c.package);
+    EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package);
     EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.password);
-    EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT));
-    EXPECT_TRUE(::IsWindowVisible(dialog.item(IDC_PASSWORD)));
+    EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT) && ::IsWindowVisible(dialog.item(IDC_PASSWORD)));
     EXPECT_TRUE(WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PROJECT_PATH); }));
   }
 }
@@ -228,8 +215,7 @@ HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
 
 TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   const std::wstring project = folder.File(L"LINE1.PMW"), other = folder.File(L"notes.txt");
-  WriteBytes(project, "x");
-  WriteBytes(other, "x");
+  for (const std::wstring& file : {project, other}) WriteBytes(file, "x");
   // What the edits hold after each drop.
   const struct { std::vector<std::wstring> dropped; std::wstring project, package; } cases[] = {
       {{project}, project, L"before.PPW"},
@@ -240,12 +226,10 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   DialogUnderTest dialog(Services());
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
-    dialog.SetText(IDC_PROJECT_PATH, L"before.pmw");
-    dialog.SetText(IDC_PACKAGE_PATH, L"before.PPW");
+    dialog.SetPaths(L"before.pmw", L"before.PPW");
     ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(c.dropped)), 0);
     dialog.Sync();
-    EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), c.project);
-    EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), c.package);
+    EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package);
   }
   // Smoke check of path completion: both path edits are taken over by it,
   // the password edit is not.
@@ -282,18 +266,17 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
   DialogUnderTest dialog(Services());
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
-    const std::string project = Project(cases[i].blocks, 17);
-    WriteBytes(projectPath, project);
+    const Bytes project = MakeProject(cases[i].blocks, 17);
+    WriteFile(projectPath, project);
     const std::wstring& q = cases[i].quote;
-    Fill(dialog, L" " + q + projectPath + q + L" ", q + packagePath + q);
+    dialog.SetPaths(L" " + q + projectPath + q + L" ", q + packagePath + q);
     const std::string password = cases[i].password.value_or("");
     dialog.SetText(IDC_PASSWORD, std::wstring(password.begin(), password.end()));
     if (dialog.Checked(IDC_ENCRYPT) != cases[i].password.has_value()) dialog.Click(IDC_ENCRYPT);
 
     const OwnedWindow box = Generate(dialog);
     EXPECT_EQ(box.text, kSucceeded);
-    EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), projectPath) << "the edit shows the path used";
-    EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), packagePath);
+    EXPECT_EQ(dialog.Paths(), projectPath + L" | " + packagePath) << "the edits show the paths used";
     const std::vector<int> shown = log->Take();
     ASSERT_GE(shown.size(), 2u);
     EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end() - 1)) << "progress never goes back";
@@ -303,8 +286,8 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
     dialog.Dismiss(box);
     ASSERT_TRUE(WaitUntil([&] { return log->paths().size() == i + 1; }));
     EXPECT_EQ(log->paths()[i], packagePath);
-    ExpectPackageOf(ReadBytes(packagePath), project, cases[i].password);
-    EXPECT_EQ(ReadBytes(projectPath), project) << "the project is only read";
+    ExpectPackageOf(ReadFile(packagePath), cases[i].blocks, password);
+    EXPECT_EQ(ReadFile(projectPath), project) << "the project is only read";
   }
   ASSERT_FALSE(builder->payload().empty());
   ::PostMessageW(dialog.window(), WM_CLOSE, 0, 0);
@@ -320,8 +303,8 @@ TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
     readBack[100] ^= 1;
     return true;
   }});
-  const std::string project = Project(2);
-  WriteBytes(projectPath, project);
+  const Bytes project = MakeProject(2);
+  WriteFile(projectPath, project);
   const std::wstring missing = folder.File(L"missing.pmw");
   const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
   const struct { const char* name; std::wstring project, package, message; } cases[] = {
@@ -336,7 +319,7 @@ TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
   DialogUnderTest dialog(Services());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Fill(dialog, c.project, c.package);
+    dialog.SetPaths(c.project, c.package);
     const OwnedWindow box = Generate(dialog);
     const bool elided = c.project == huge;
     EXPECT_EQ(elided ? box.text.substr(0, c.message.size()) : box.text, c.message);
@@ -346,7 +329,7 @@ TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
     EXPECT_TRUE(::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH))) << "enabled again after a failure";
     dialog.Dismiss(box);
   }
-  EXPECT_EQ(ReadBytes(projectPath), project);
+  EXPECT_EQ(ReadFile(projectPath), project);
   EXPECT_EQ(builder->lastFailure(), BuildFailure::kPackageDiffers);
   EXPECT_FALSE(std::filesystem::exists(packagePath));
   EXPECT_TRUE(log->paths().empty());
@@ -367,10 +350,9 @@ struct BuildGate {
 TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsForItToClose) {
   const auto gate = std::make_shared<BuildGate>();
   builder = std::make_shared<PackageBuilder>([gate] { return gate->Pass(); }, std::make_unique<RuntimeRandom>());
-  const std::string project = Project(1);
-  WriteBytes(projectPath, project);
+  WriteFile(projectPath, MakeProject(1));
   DialogUnderTest dialog(Services());
-  Fill(dialog, projectPath, packagePath);
+  dialog.SetPaths(projectPath, packagePath);
   dialog.Click(IDC_GENERATE);
   ASSERT_TRUE(WaitUntil([&] { return gate->entered.load(); }));
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
@@ -407,17 +389,17 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   dialog.Dismiss(box);
   EXPECT_TRUE(WaitUntil([&] { return log->paths().size() == 1 && ::IsWindowEnabled(dialog.window()); }));
   EXPECT_TRUE(dialog.Running());
-  ExpectPackageOf(ReadBytes(packagePath), project, "58203147");
+  ExpectPackageOf(ReadFile(packagePath), 1, "58203147");
 }
 
 TEST_F(MainDialog, CloseButtonAndCloseBoxStopABuildOfTheLargestProject) {
   const std::wstring largest = folder.File(L"largest.pmw");
-  WriteBytes(largest, Project(65535));  // a 131 MB program image
+  WriteFile(largest, MakeProject(65535));  // a 131 MB program image
   for (const bool closeBox : {false, true}) {
     SCOPED_TRACE(closeBox ? "close box" : "\"关闭\"");
     std::filesystem::remove(settingsPath);
     DialogUnderTest dialog(Services());
-    Fill(dialog, largest, packagePath);
+    dialog.SetPaths(largest, packagePath);
     dialog.Click(IDC_GENERATE);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
     if (closeBox) {

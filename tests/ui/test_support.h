@@ -110,6 +110,12 @@ class DialogUnderTest {
   HWND item(int id) const { return ::GetDlgItem(window_, id); }
   std::wstring Text(int id) const { return fw::WindowText(item(id)); }
   void SetText(int id, const std::wstring& text) const { ::SetWindowTextW(item(id), text.c_str()); }
+  // Both path edits: set, and read as "project | package".
+  void SetPaths(const std::wstring& project, const std::wstring& package) const {
+    SetText(IDC_PROJECT_PATH, project);
+    SetText(IDC_PACKAGE_PATH, package);
+  }
+  std::wstring Paths() const { return Text(IDC_PROJECT_PATH) + L" | " + Text(IDC_PACKAGE_PATH); }
   bool Checked(int id) const { return ::SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Click(int id) const { Click(item(id)); }
   static void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
