@@ -49,9 +49,9 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
       Write(target, Bytes(10, 1));
       fs::create_symlink("target.ppw", package);
     }
-    rlimit saved{}, limit{};
+    rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    limit = {*c.fault ? saved.rlim_cur : 1u << 20, saved.rlim_max};
+    const rlimit limit{*c.fault ? saved.rlim_cur : 1u << 20, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
     setenv("TESSAM_FAULT", c.fault, 1);
     const std::string err = Expect(1, {"build", project, package}).err;

@@ -1,6 +1,5 @@
 #!/usr/bin/env python3
-"""Checks the structure of ui/res/tessam.ico, read with a parser of its own, and
-that scripts/make-icon.py still produces exactly that file."""
+"""Checks ui/res/tessam.ico, read with a parser of its own, and that scripts/make-icon.py makes exactly it."""
 
 import pathlib
 import struct

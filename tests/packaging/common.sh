@@ -1,5 +1,4 @@
-# The start every release check shares: strict mode, the tree's root and the
-# release folder, a scratch folder removed on exit, and fail().
+# Sourced first by every release check: strict mode, paths, a scratch folder, fail().
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 dist="$root/build/dist"

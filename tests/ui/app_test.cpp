@@ -48,10 +48,9 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindThreadWindow(started.dwThreadId, nullptr)) != nullptr; }, 30s));
     // WM_GETTEXT and WM_SETTEXT, as GetWindowTextW does not ask other processes' controls.
     const auto text = [&](int id) {
-      std::wstring buffer(1024, L'\0');
-      const HWND edit = ::GetDlgItem(dialog, id);
-      buffer.resize(::SendMessageW(edit, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
-      return buffer;
+      wchar_t buffer[1024] = {};
+      ::SendMessageW(::GetDlgItem(dialog, id), WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));
+      return std::wstring(buffer);
     };
     EXPECT_EQ(fw::WindowText(dialog), L"HalvorU盘下载PLC工程");
     EXPECT_EQ(text(IDC_PROJECT_PATH), again ? project : L"");
@@ -87,9 +86,13 @@ class Settings : public ::testing::Test {
   SettingsFile settings{path};
 };
 
-TEST_F(Settings, ANewFileIsUnicodeAndPathsOfAnyLengthComeBackWhole) {
+// A new file is UTF-16 and gives back paths of any length whole. A
+// hand-written file has no byte-order mark: it keeps that encoding, byte for
+// byte but the new value, while the paths fit it, and becomes UTF-16 (every
+// line kept) when one does not.
+TEST_F(Settings, PathsComeBackWholeAndAFileKeepsItsLinesAndItsEncodingUntilAPathNeedsUnicode) {
   settings.SavePaths(L"", L"");
-  EXPECT_EQ(ReadBytes(path).substr(0, 2), "\xFF\xFE") << "UTF-16 with a byte-order mark";
+  EXPECT_EQ(ReadFile<std::string>(path).substr(0, 2), "\xFF\xFE") << "UTF-16 with a byte-order mark";
   for (const std::size_t length : {1u, 254u, 255u, 256u, 259u, 260u, 511u, 512u, 1000u}) {
     // Outside any ANSI code page, and as long as `length` says.
     const std::wstring project = L"线" + std::wstring(length - 1, L'a');
@@ -98,28 +101,22 @@ TEST_F(Settings, ANewFileIsUnicodeAndPathsOfAnyLengthComeBackWhole) {
     const SavedSettings saved = SettingsFile(path).Load();
     EXPECT_TRUE(saved.projectPath == project && saved.packagePath == package) << length;
   }
-}
-
-// A hand-written file has no byte-order mark: it keeps that encoding, byte
-// for byte but the new value, while the paths fit it, and becomes UTF-16
-// (every line kept) when one does not.
-TEST_F(Settings, ExistingFileKeepsItsLinesAndBecomesUnicodeOnlyForAPathOutsideItsEncoding) {
   const std::string byHand =
       "; written by hand\r\n[Password]\r\nPassword=ABCDEFGH\r\n[Path]\r\nPMW=old.pmw\r\nPPM=F:\\VANTU.PPW\r\n"
       "[Machine]\r\n; line two\r\nModel=FX3U\r\n";
-  WriteBytes(path, byHand);
+  WriteFile(path, byHand);
   settings.SavePaths(L"new.pmw", L"F:\\VANTU.PPW");
   std::string expected = byHand;
-  EXPECT_EQ(ReadBytes(path), expected.replace(expected.find("old"), 3, "new"));
+  EXPECT_EQ(ReadFile<std::string>(path), expected.replace(expected.find("old"), 3, "new"));
   for (const std::string& before : {byHand, std::string()}) {
     SCOPED_TRACE(before.empty() ? "empty file" : "hand-written file");
-    WriteBytes(path, before);
+    WriteFile(path, before);
     settings.SavePaths(L"D:\\工程\\线体1.pmw", L"F:\\VANTU.PPW");
     const SavedSettings saved = settings.Load();
     EXPECT_EQ(saved.projectPath, L"D:\\工程\\线体1.pmw");
     EXPECT_EQ(saved.packagePath, L"F:\\VANTU.PPW");
     EXPECT_EQ(saved.password, before.empty() ? L"" : L"ABCDEFGH");
-    const std::string after = ReadBytes(path);
+    const std::string after = ReadFile<std::string>(path);
     ASSERT_TRUE(after.starts_with("\xFF\xFE"));
     const std::wstring text(reinterpret_cast<const wchar_t*>(after.data() + 2), (after.size() - 2) / 2);
     for (const wchar_t* kept : {L"; written by hand", L"[Machine]", L"; line two", L"Model=FX3U"}) {
@@ -130,7 +127,7 @@ TEST_F(Settings, ExistingFileKeepsItsLinesAndBecomesUnicodeOnlyForAPathOutsideIt
 
 TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
   const std::string before = "[Path]\r\nPMW=kept.pmw\r\n";
-  WriteBytes(path, before);
+  WriteFile(path, before);
   {
     // Another program holds the file open without sharing.
     const fw::UniqueHandle held(fw::NullIfInvalid(
@@ -138,7 +135,7 @@ TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
     ASSERT_TRUE(held);
     settings.SavePaths(L"lost.pmw", L"lost");
   }
-  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(ReadFile<std::string>(path), before);
   SettingsFile(folder.File(L"gone\\config.cfg")).SavePaths(L"a.pmw", L"b");
   EXPECT_FALSE(std::filesystem::exists(folder.path / L"gone")) << "a missing folder is not made";
 }

@@ -143,7 +143,7 @@ TEST_F(MainDialog, StartsFromTheSettingsFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.settings ? c.settings : "no file");
-    if (c.settings) WriteBytes(settingsPath, c.settings);
+    if (c.settings) WriteFile(settingsPath, std::string(c.settings));
     DialogUnderTest dialog(Services());
     EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package);
     EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.password);
@@ -215,7 +215,7 @@ HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
 
 TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   const std::wstring project = folder.File(L"LINE1.PMW"), other = folder.File(L"notes.txt");
-  for (const std::wstring& file : {project, other}) WriteBytes(file, "x");
+  for (const std::wstring& file : {project, other}) WriteFile(file, std::string("x"));
   // What the edits hold after each drop.
   const struct { std::vector<std::wstring> dropped; std::wstring project, package; } cases[] = {
       {{project}, project, L"before.PPW"},
@@ -248,7 +248,7 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "cancel keeps the path";
 
   const std::wstring picked = folder.File(L"picked.pmw");
-  WriteBytes(picked, std::string(300, '\0'));
+  WriteFile(picked, std::string(300, '\0'));
   dialog.Click(IDC_BROWSE_PROJECT);
   box = dialog.WaitForOwned();
   ASSERT_TRUE(box);
@@ -454,7 +454,7 @@ struct LongPackage {
   explicit LongPackage(const TempFolder& folder)
       : top(L"\\\\?\\" + folder.File(std::wstring(120, L'a'))), deep(top + L"\\" + std::wstring(120, L'b')) {
     std::filesystem::create_directories(deep);
-    WriteBytes(path, std::string(156, '\0'));
+    WriteFile(path, std::string(156, '\0'));
   }
   ~LongPackage() {
     ::DeleteFileW(path.c_str());
@@ -466,7 +466,7 @@ struct LongPackage {
 
 TEST(RevealInExplorer, OpensAFolderWindowForRelativePrefixedAndLongPathsAndRefusesAMissingPackage) {
   TempFolder folder;
-  WriteBytes(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
+  WriteFile(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
   const LongPackage deep(folder);
 
   const auto previous = std::filesystem::current_path();

@@ -38,14 +38,6 @@ struct TempFolder : TempDir {
   std::wstring File(const std::wstring& name) const { return (path / name).wstring(); }
 };
 
-// File contents as a string of bytes: nothing for a missing file.
-inline std::string ReadBytes(const std::wstring& file) {
-  const Bytes bytes = ReadFile(file);
-  return {bytes.begin(), bytes.end()};
-}
-inline void WriteBytes(const std::wstring& file, const std::string& bytes) {
-  WriteFile(file, {bytes.begin(), bytes.end()});
-}
 inline std::wstring ClassName(HWND window) {
   wchar_t name[64] = {};
   return {name, static_cast<std::size_t>(::GetClassNameW(window, name, 64))};
