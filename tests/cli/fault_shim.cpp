@@ -1,9 +1,8 @@
 // Preloaded into ppwtool by the POSIX CLI tests: makes one kind of file call
-// fail, so that every failure path can be shown to leave no output file and
-// the input untouched. TESSAM_FAULT="call:n" lets the first n calls of `call`
-// on descriptors above 2 (not the standard streams) pass and fails the rest;
-// "call:n:interrupt" instead sends the process SIGINT at call n + 1 and lets
-// that call through once the signal has been taken.
+// fail, to show that every failure path leaves no output file and the input
+// untouched. TESSAM_FAULT="call:n": the first n calls of `call` on descriptors
+// above 2 (not the standard streams) pass, the rest fail; "call:n:interrupt":
+// SIGINT at call n + 1, which goes through once the signal has been taken.
 #include <dlfcn.h>
 #include <errno.h>
 #include <signal.h>

@@ -29,8 +29,8 @@ class PpwtoolFaults : public Ppwtool {
   const std::string project = Path("p.pmw"), package = Path("VANTU.PPW"), target = Path("target.ppw");
 };
 
-// A build cut short anywhere, or interrupted, leaves no package: through a link (to an old package) the target goes and the
-// link stays; a file it made is removed.
+// A build cut short anywhere, or interrupted, leaves no package: through a link
+// (to an old package) the target goes and the link stays; a file it made is removed.
 TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
   const struct { const char* fault; bool throughLink; const char* message; std::uint16_t blocks = 2100; } cases[] = {
       {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header, the second chunk

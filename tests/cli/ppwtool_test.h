@@ -11,9 +11,8 @@
 
 namespace tessam::test {
 
-// Runs a program, each argument (UTF-8 text) reaching it unchanged. The exit
-// status, or none of 0, 1, 2 when the program could not start or ran past 60
-// seconds (then it is killed). One implementation per platform.
+// Runs a program, each argument (UTF-8 text) reaching it unchanged: its exit status, or none of 0, 1, 2
+// when it could not start or ran past 60 seconds (then it is killed). One implementation per platform.
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err);
 

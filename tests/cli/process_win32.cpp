@@ -19,8 +19,9 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
     return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                             &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)));
   };
-  const fw::UniqueHandle in = open(L"NUL", GENERIC_READ, OPEN_EXISTING),
-                         outFile = open(out, GENERIC_WRITE, CREATE_ALWAYS), errFile = open(err, GENERIC_WRITE, CREATE_ALWAYS);
+  const fw::UniqueHandle in = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  const fw::UniqueHandle outFile = open(out, GENERIC_WRITE, CREATE_ALWAYS);
+  const fw::UniqueHandle errFile = open(err, GENERIC_WRITE, CREATE_ALWAYS);
   if (!in || !outFile || !errFile) return -1;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);

@@ -144,11 +144,8 @@ TEST(PackagePathInFolder, PutsTheFolderIntoThePatternWithOneSeparator) {
   const std::wstring pattern = fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT);
   const std::wstring longFolder = L"D:\\" + std::wstring(300, L'x');
   const struct { std::wstring folder, package; } cases[] = {
-      {L"C:\\plc", L"C:\\plc\\VANTU.PPW"},
-      {L"\\\\server\\share\\U盘", L"\\\\server\\share\\U盘\\VANTU.PPW"},
-      {L"E:\\", L"E:\\VANTU.PPW"},
-      {L"E:/", L"E:\\VANTU.PPW"},
-      {longFolder, longFolder + L"\\VANTU.PPW"},
+      {L"C:\\plc", L"C:\\plc\\VANTU.PPW"}, {L"E:\\", L"E:\\VANTU.PPW"}, {L"E:/", L"E:\\VANTU.PPW"},
+      {L"\\\\server\\share\\U盘", L"\\\\server\\share\\U盘\\VANTU.PPW"}, {longFolder, longFolder + L"\\VANTU.PPW"},
   };
   for (const auto& c : cases) EXPECT_EQ(PackagePathInFolder(c.folder, pattern), c.package) << c.folder;
 }

@@ -31,9 +31,8 @@ const std::wstring kFailed = L"生成失败，请检查文件是否被占用！"
 const std::wstring kPathMissing = L"PWM文件路径不存在！\n";
 const std::wstring kDefaultPassword = L"58203147";
 
-// A sound package (the reader checks the header and both checksums) whose
-// payload unscrambles to the image of a project of `blocks` blocks (see
-// MakeProject), with `password` planted or none.
+// A sound package (the reader checks the header and both checksums) whose payload
+// unscrambles to the image MakeProject(blocks) holds, with `password` planted or none.
 void ExpectPackageOf(const Bytes& package, std::uint16_t blocks, const std::string& password) {
   const PackageReport report = InspectPackage(package);
   for (const PackageProblem problem : report.problems) ADD_FAILURE() << ProblemName(problem);
@@ -216,8 +215,7 @@ HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
 TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   const std::wstring project = folder.File(L"LINE1.PMW"), other = folder.File(L"notes.txt");
   for (const std::wstring& file : {project, other}) WriteFile(file, std::string("x"));
-  // What the edits hold after each drop.
-  const struct { std::vector<std::wstring> dropped; std::wstring project, package; } cases[] = {
+  const struct { std::vector<std::wstring> dropped; std::wstring projectAfter, packageAfter; } cases[] = {
       {{project}, project, L"before.PPW"},
       {{folder.path.wstring()}, L"before.pmw", folder.File(L"VANTU.PPW")},
       // Only the first project file and the first folder count.
@@ -229,7 +227,7 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
     dialog.SetPaths(L"before.pmw", L"before.PPW");
     ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(c.dropped)), 0);
     dialog.Sync();
-    EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package);
+    EXPECT_EQ(dialog.Paths(), c.projectAfter + L" | " + c.packageAfter);
   }
   // Smoke check of path completion: both path edits are taken over by it,
   // the password edit is not.

@@ -1,7 +1,6 @@
 #pragma once
-// Support for the Windows program's tests: deadline waits, scratch folders,
-// and the real main dialog, run modally on a thread of its own and driven from
-// the test's thread as a user would, by control identifier.
+// Support for the Windows program's tests: deadline waits, and the real main dialog, run
+// modally on a thread of its own and driven from the test's thread as a user would.
 #include <windows.h>
 
 #include <gtest/gtest.h>
