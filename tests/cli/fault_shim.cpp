@@ -1,9 +1,8 @@
 // Preloaded into ppwtool by the POSIX CLI tests: makes one kind of file call
-// fail, so that every failure path can be shown to leave no output file and
-// the input untouched. TESSAM_FAULT="call:n" lets the first n calls of `call`
-// on descriptors above 2 (not the standard streams) pass and fails the rest;
-// "call:n:interrupt" instead sends the process SIGINT at call n + 1 and lets
-// that call through once the signal has been taken.
+// fail, to show that every failure path leaves no output file and the input
+// untouched. TESSAM_FAULT="call:n": the first n calls of `call` on descriptors
+// above 2 (not the standard streams) pass, the rest fail; "call:n:interrupt":
+// SIGINT at call n + 1, which goes through once the signal has been taken.
 #include <dlfcn.h>
 #include <errno.h>
 #include <signal.h>
@@ -12,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,12 +28,12 @@ const Fault& Wanted() {
   static const Fault fault = [] {
     Fault f;
     const char* setting = std::getenv("TESSAM_FAULT");
-    if (!setting || std::strcmp(program_invocation_short_name, "ppwtool") != 0) return f;
-    const std::string text(setting);
-    const auto colon = text.find(':'), second = text.find(':', colon + 1);
-    f.call = text.substr(0, colon);
-    f.passes = std::strtol(text.c_str() + colon + 1, nullptr, 10);
-    f.interrupt = second != std::string::npos;
+    char call[16] = {}, interrupt[16] = {};
+    if (setting && std::strcmp(program_invocation_short_name, "ppwtool") == 0 &&
+        std::sscanf(setting, "%15[a-z]:%ld:%15s", call, &f.passes, interrupt) >= 2) {
+      f.call = call;
+      f.interrupt = *interrupt != '\0';
+    }
     return f;
   }();
   return fault;
@@ -60,18 +60,13 @@ bool Hit(const char* call, int fd) {
   return false;
 }
 
-template <typename Function>
-Function Next(const char* name) {
-  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 // Each wrapped call fails as `fault` when Hit() says so, else goes on to the C library.
-#define TESSAM_WRAP(name, fault, result, parameters, arguments)               \
-  result name parameters {                                                     \
-    static const auto next = Next<result(*) parameters>(#name);                \
-    return Hit(fault, fd) ? -1 : next arguments;                               \
+#define TESSAM_WRAP(name, fault, result, parameters, arguments)                                 \
+  result name parameters {                                                                      \
+    static const auto next = reinterpret_cast<result(*) parameters>(::dlsym(RTLD_NEXT, #name)); \
+    return Hit(fault, fd) ? -1 : next arguments;                                                \
   }
 
 extern "C" {

@@ -1,50 +1,34 @@
 #include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-#include <memory>
 
-#include "tests/cli/process.h"
-
-extern char** environ;
+#include "tests/cli/ppwtool_test.h"
 
 namespace tessam::test {
 
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  const auto destroy = [](posix_spawn_file_actions_t* made) { posix_spawn_file_actions_destroy(made); };
-  const std::unique_ptr<posix_spawn_file_actions_t, decltype(destroy)> actionsOwner(&actions, destroy);
-  if (posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0 ||
-      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644) ||
-      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)) {
-    return -1;
-  }
-  // The arguments go to the program as they are: no shell in between, so no
-  // word of a test's input can be split, globbed or taken as a redirection.
-  std::string programText = program.string();  // posix_spawn takes non-const strings
-  std::vector<std::string> words = arguments;
-  std::vector<char*> argv{programText.data()};
-  for (std::string& word : words) argv.push_back(word.data());
+  // Everything the child needs is made before the fork: after it, only calls
+  // that are safe in a copy of a process that may hold other threads' locks.
+  const std::string programText = program.string();
+  std::vector<const char*> argv{programText.c_str()};
+  for (const std::string& word : arguments) argv.push_back(word.c_str());
   argv.push_back(nullptr);
-  pid_t child = 0;
-  if (posix_spawn(&child, programText.c_str(), &actions, nullptr, argv.data(), environ) != 0) return -1;
-
-  // A child still running after the deadline is killed. Through syscall():
-  // this glibc's <sys/pidfd.h> lacks C linkage for C++. Without a pidfd (an
-  // old kernel) ctest's own timeout is the last guard.
-  const struct PidFd {
-    int fd;
-    ~PidFd() { if (fd >= 0) close(fd); }
-  } pidfd{static_cast<int>(syscall(SYS_pidfd_open, child, 0))};
-  pollfd ready{pidfd.fd, POLLIN, 0};
-  if (pidfd.fd >= 0 && poll(&ready, 1, 60'000) == 0) kill(child, SIGKILL);
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    // No shell, so no word can be split, globbed or taken as a redirection. A
+    // pending alarm survives exec: it ends a child still running at the deadline.
+    constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC), to = open(out.c_str(), kWrite, 0644),
+              errors = open(err.c_str(), kWrite, 0644);
+    if (in < 0 || to < 0 || errors < 0 || dup2(in, 0) < 0 || dup2(to, 1) < 0 || dup2(errors, 2) < 0) _exit(127);
+    alarm(60);
+    execv(argv[0], const_cast<char* const*>(argv.data()));
+    _exit(127);
+  }
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return -1;

@@ -1,23 +1,9 @@
 #include <windows.h>
 
-#include <memory>
-
-#include "tests/cli/process.h"
+#include "framework/handles.h"
+#include "tests/cli/ppwtool_test.h"
 
 namespace tessam::test {
-
-namespace {
-
-using UniqueHandle = std::unique_ptr<void, decltype(&CloseHandle)>;
-
-UniqueHandle OpenInheritable(const std::filesystem::path& path, DWORD access, DWORD disposition) {
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE handle = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle, CloseHandle);
-}
-
-}  // namespace
 
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err) {
@@ -28,9 +14,14 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
     if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return -1;
     commandLine += L" \"" + std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring() + L"\"";
   }
-  UniqueHandle in = OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  UniqueHandle outFile = OpenInheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
-  UniqueHandle errFile = OpenInheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
+  const auto open = [](const std::filesystem::path& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                            &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  };
+  const fw::UniqueHandle in = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  const fw::UniqueHandle outFile = open(out, GENERIC_WRITE, CREATE_ALWAYS);
+  const fw::UniqueHandle errFile = open(err, GENERIC_WRITE, CREATE_ALWAYS);
   if (!in || !outFile || !errFile) return -1;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -39,19 +30,18 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
   startup.hStdOutput = outFile.get();
   startup.hStdError = errFile.get();
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &info)) {
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info)) {
     return -1;
   }
-  const UniqueHandle process(info.hProcess, CloseHandle);
-  const UniqueHandle thread(info.hThread, CloseHandle);
-  if (WaitForSingleObject(process.get(), 60'000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.get(), 1);
-    WaitForSingleObject(process.get(), 10'000);
-    return -1;
-  }
+  const fw::UniqueHandle process(info.hProcess), thread(info.hThread);
   DWORD code = 0;
-  return GetExitCodeProcess(process.get(), &code) ? static_cast<int>(code) : -1;
+  if (::WaitForSingleObject(process.get(), 60'000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), 10'000);
+    return -1;
+  }
+  return ::GetExitCodeProcess(process.get(), &code) ? static_cast<int>(code) : -1;
 }
 
 }  // namespace tessam::test

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -17,8 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 struct TempDir {
   TempDir() { std::filesystem::create_directories(path); }
   ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path, ignored); }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TempDir(const TempDir&) = delete;  // one owner removes it
   std::filesystem::path operator/(const std::filesystem::path& name) const { return path / name; }
 
   const std::filesystem::path path =
@@ -28,17 +26,21 @@ struct TempDir {
 // Paths handed to ppwtool are UTF-8 text.
 inline std::filesystem::path Utf8Path(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
-inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+// Bytes, or the bytes of a string.
+template <class Container = Bytes>
+void WriteFile(const std::filesystem::path& path, const Container& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
 // Nothing for a missing file or a folder, so that "left as it was" compares alike.
-inline Bytes ReadFile(const std::filesystem::path& path) {
+template <class Container = Bytes>
+Container ReadFile(const std::filesystem::path& path) {
   if (!std::filesystem::is_regular_file(path)) return {};
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  Container bytes(std::filesystem::file_size(path), 0);
+  std::ifstream(path, std::ios::binary).read(reinterpret_cast<char*>(bytes.data()), std::ssize(bytes));
+  return bytes;
 }
 
 // Bytes i * 7 + i / 251: recognisable, and regenerable anywhere for known answers.

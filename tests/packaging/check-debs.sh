@@ -3,14 +3,9 @@
 # holds what install.sh installs (plus its docs) and depends on Wine and the
 # Chinese font, and both install, verify and purge cleanly with dpkg --root in
 # a private root, never the machine's own package database.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-dist="$root/build/dist"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ppwtool_deb="$dist/ppwtool_1.0.0.1_amd64.deb"
 tessam_deb="$dist/tessam_1.0.0.1_all.deb"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 lintian --fail-on error "$ppwtool_deb" "$tessam_deb" 2> >(grep -v 'root privileges' >&2) \
   || fail "lintian reports errors"

@@ -2,14 +2,9 @@
 # Checks what `make dist` made: the zip holds exactly the shipped files, both
 # Windows programs start under Wine, the tarball holds ppwtool and its manual
 # page, and SHA256SUMS matches. The .deb files have check-debs.sh. Run inside scripts/wine-session.sh.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-dist="$root/build/dist"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 zip="$dist/Tessam-1.0.0.1-win64.zip"
 tarball="$dist/ppwtool-1.0.0.1-linux-x86_64.tar.gz"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 [[ $(wc -l <"$dist/SHA256SUMS") -eq 4 ]] || fail "SHA256SUMS should list the zip, the tarball and two .deb files"

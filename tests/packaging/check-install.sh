@@ -2,9 +2,7 @@
 # Runs `make install` into a temporary prefix (and a temporary home), starts the
 # launcher and waits for the dialog, then `make uninstall` and checks that the
 # prefix is exactly as it was. Needs an X display (run inside wine-session.sh).
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
 prefix="$work/prefix"
 mkdir -p "$HOME" "$prefix/bin" "$prefix/share"
@@ -14,7 +12,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 snapshot() { (cd "$prefix" && find . | sort); }
 
 before=$(snapshot)

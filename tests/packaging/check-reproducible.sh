@@ -3,11 +3,7 @@
 # zones and under different umasks, and expects the same bytes. Then checks
 # the PE time stamps, which a rebuild would change: none in what the linker
 # writes, the commit's date in the stripped programs that ship.
-set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 pe_stamp() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^Time\/Date[[:space:]]*//p'; }
 
 (unset SOURCE_DATE_EPOCH; umask 022; TZ=UTC "$root/scripts/dist.sh" "$work/a" >/dev/null)

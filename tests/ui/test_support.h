@@ -1,8 +1,9 @@
 #pragma once
-// Support for the Windows program's tests: deadline waits, scratch folders,
-// and the real main dialog, run modally on a thread of its own and driven from
-// the test's thread as a user would, by control identifier.
+// Support for the Windows program's tests: deadline waits, and the real main dialog, run
+// modally on a thread of its own and driven from the test's thread as a user would.
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,7 +13,10 @@
 #include <string>
 #include <thread>
 
+#include "framework/com.h"
 #include "framework/strings.h"
+#include "tests/core/test_support.h"
+#include "ui/resource.h"
 #include "ui/tessam_dlg.h"
 
 namespace tessam::test {
@@ -20,50 +24,126 @@ namespace tessam::test {
 using namespace std::chrono_literals;
 
 // Polls `condition` until it holds (true) or `deadline` passes (false).
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s);
+inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s) {
+  const auto until = std::chrono::steady_clock::now() + deadline;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
 
-// A fresh folder under the temporary folder, removed with its contents.
-struct TempFolder {
-  TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  ~TempFolder();
+struct TempFolder : TempDir {
   std::wstring File(const std::wstring& name) const { return (path / name).wstring(); }
-  std::filesystem::path path;
 };
 
-std::string ReadBytes(const std::wstring& file);
-void WriteBytes(const std::wstring& file, const std::string& bytes);
-std::wstring ClassName(HWND window);
+inline std::wstring ClassName(HWND window) {
+  wchar_t name[64] = {};
+  return {name, static_cast<std::size_t>(::GetClassNameW(window, name, 64))};
+}
 // The first visible top-level window of `thread` whose owner is `owner`.
-HWND FindThreadWindow(DWORD thread, HWND owner);
+inline HWND FindThreadWindow(DWORD thread, HWND owner) {
+  for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
+    if (::GetWindowThreadProcessId(window, nullptr) == thread && ::IsWindowVisible(window) &&
+        ::GetWindow(window, GW_OWNER) == owner) {
+      return window;
+    }
+  }
+  return nullptr;
+}
 
 // A window the main dialog owns (a message box, the About box, a browse box)
 // with its first static text.
-struct OwnedWindow {
-  HWND window = nullptr;
-  std::wstring caption, text;
-  HICON icon = nullptr;
-};
+struct OwnedWindow { HWND window = nullptr; std::wstring caption, text; HICON icon = nullptr; };
+
+// Sync posts numbered messages; a hook on the dialog's thread notes each one
+// as whichever message loop runs there (the dialog's or a box's) takes it.
+inline const UINT kSyncMessage = ::RegisterWindowMessageW(L"TessamTestSync");
+inline std::atomic<LPARAM> syncSeen{0}, syncPosted{0};
+inline LRESULT CALLBACK SeeSyncMessages(int code, WPARAM removed, LPARAM message) {
+  const auto* msg = reinterpret_cast<const MSG*>(message);
+  if (code == HC_ACTION && removed == PM_REMOVE && msg->message == kSyncMessage) syncSeen = msg->lParam;
+  return ::CallNextHookEx(nullptr, code, removed, message);
+}
 
 // Clicks and keys are posted, so a box they open cannot block the test.
 class DialogUnderTest {
  public:
-  explicit DialogUnderTest(CTessamDlg::Services services);
+  explicit DialogUnderTest(CTessamDlg::Services services)
+      : thread_([this, services = std::move(services)]() mutable {
+          const fw::ComApartment com;
+          threadId_ = ::GetCurrentThreadId();
+          const fw::UniqueHook hook(::SetWindowsHookExW(WH_GETMESSAGE, SeeSyncMessages, nullptr, threadId_));
+          CTessamDlg(std::move(services)).DoModal();
+          ended_ = true;
+        }) {
+    // The dialog is its thread's only visible top-level window without an owner.
+    WaitUntil([this] { return threadId_ && (window_ = FindThreadWindow(threadId_, nullptr)); });
+    if (!window_) ADD_FAILURE() << "the main dialog did not appear";
+  }
   DialogUnderTest(const DialogUnderTest&) = delete;
-  ~DialogUnderTest();  // ends a dialog that still runs: open boxes first, then "关闭"
+  // Ends a dialog that still runs: whatever a failed test left open goes
+  // first, so "关闭" can be clicked.
+  ~DialogUnderTest() {
+    if (!ended_ && window_) {
+      std::optional<OwnedWindow> box;
+      for (int boxes = 0; boxes < 10 && (box = WaitForOwned(0ms)); ++boxes) {
+        ::PostMessageW(box->window, WM_CLOSE, 0, 0);
+        WaitUntil([&] { return !::IsWindow(box->window); });
+      }
+      Click(IDC_CLOSE_BUTTON);
+      if (!WaitForEnd()) ADD_FAILURE() << "the dialog did not end";
+    }
+    ended_ ? thread_.join() : thread_.detach();  // a hung dialog must not hang the whole suite
+  }
 
   HWND window() const { return window_; }
   HWND item(int id) const { return ::GetDlgItem(window_, id); }
   std::wstring Text(int id) const { return fw::WindowText(item(id)); }
   void SetText(int id, const std::wstring& text) const { ::SetWindowTextW(item(id), text.c_str()); }
+  // Both path edits: set, and read as "project | package".
+  void SetPaths(const std::wstring& project, const std::wstring& package) const {
+    SetText(IDC_PROJECT_PATH, project);
+    SetText(IDC_PACKAGE_PATH, package);
+  }
+  std::wstring Paths() const { return Text(IDC_PROJECT_PATH) + L" | " + Text(IDC_PACKAGE_PATH); }
   bool Checked(int id) const { return ::SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Click(int id) const { Click(item(id)); }
   static void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
-  void PressKey(WPARAM key) const;  // to the focused control
-  HWND Focus() const;
-  void Sync() const;  // returns once all messages posted to the dialog's thread so far are handled
-  std::optional<OwnedWindow> WaitForOwned(std::chrono::milliseconds deadline = 10s) const;
-  void Dismiss(const OwnedWindow& box) const;  // presses OK and waits until the box is gone
+  void PressKey(WPARAM key) const {  // to the focused control
+    const LPARAM scan = ::MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16;
+    ::PostMessageW(Focus(), WM_KEYDOWN, key, 1 | scan);
+    ::PostMessageW(Focus(), WM_KEYUP, key, 1 | scan | (3LL << 30));
+  }
+  HWND Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(threadId_, &info) ? info.hwndFocus : nullptr;
+  }
+  // Returns once all messages posted to the dialog's thread so far are handled.
+  void Sync() const {
+    const LPARAM ticket = ++syncPosted;
+    ::PostMessageW(window_, kSyncMessage, 0, ticket);
+    if (!WaitUntil([&] { return syncSeen >= ticket || ended_; })) ADD_FAILURE() << "the dialog's thread is stuck";
+  }
+  std::optional<OwnedWindow> WaitForOwned(std::chrono::milliseconds deadline = 10s) const {
+    HWND found = nullptr;
+    if (!WaitUntil([&] { return (found = FindThreadWindow(threadId_, window_)) != nullptr; }, deadline)) return {};
+    OwnedWindow box{found, fw::WindowText(found), {}, nullptr};
+    for (HWND child = ::GetWindow(found, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      if (ClassName(child) != L"Static") continue;
+      if ((::GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        box.icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+      } else if (box.text.empty()) {
+        box.text = fw::WindowText(child);
+      }
+    }
+    return box;
+  }
+  void Dismiss(const OwnedWindow& box) const {  // presses OK and waits until the box is gone
+    ::PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    if (!WaitUntil([&] { return !::IsWindow(box.window); })) ADD_FAILURE() << "the box did not close";
+  }
   bool WaitForEnd() const { return WaitUntil([this] { return ended_.load(); }); }
   bool Running() const { return !ended_; }
 
