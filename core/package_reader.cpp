@@ -34,8 +34,6 @@ bool AnyIs255(const std::uint8_t* bytes, std::size_t count) {
   return std::find(bytes, bytes + count, std::uint8_t{255}) != bytes + count;
 }
 
-bool IsPrintableAscii(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
-
 // Large enough that reading costs few calls, small enough to stay a rounding
 // error beside the process itself.
 constexpr std::size_t kChunkSize = std::size_t{1} << 20;

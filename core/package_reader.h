@@ -55,6 +55,9 @@ enum class PackageProblem {
   kBadWebAddress,           // bytes 47..59 are not 13 printable ASCII characters
 };
 
+// What the web address may hold: space to tilde.
+inline bool IsPrintableAscii(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
+
 // Stable short name, e.g. "payload-checksum"; used in JSON and messages.
 const char* ProblemName(PackageProblem problem);
 

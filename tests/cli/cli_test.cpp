@@ -151,7 +151,8 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   const struct { std::string package, project; std::vector<std::string> extra; int exit; std::vector<std::string> shown; }
       cases[] = {
       {"plain.ppw", original, {}, 0,
-       {"project length    4348 bytes\n", "password          not planted", "differing bytes   0", "same program"}},
+       {"package           " + Path("plain.ppw") + "\n", "project           " + original + "\n",
+        "project length    4348 bytes\n", "password          not planted", "differing bytes   0", "same program"}},
       {"locked.ppw", original, {}, 0, {"password          planted", "differing bytes   0"}},
       {"locked.ppw", original, {"--password", "abcdefgh"}, 0, {"matches --password"}},
       {"locked.ppw", original, {"--password", "abcdefgX"}, 1,

@@ -1,11 +1,13 @@
 // Builder cases only POSIX systems can stage: a package changed on disk while
-// it is read back, and FIFOs at either path. (Real write failures are staged
-// in the CLI fault tests.)
+// it is read back, FIFOs at either path, and files on descriptor 0. (Real
+// write failures are staged in the CLI fault tests.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/package_builder.h"
+#include "core/package_reader.h"
+#include "core/package_writer.h"
 #include "tests/core/test_support.h"
 
 namespace tessam {
@@ -46,6 +48,37 @@ TEST(PackageBuilderPosix, FifoFailsAtOnceInsteadOfWaitingForAWriter) {
   EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectNotOpenable);
   EXPECT_EQ(builder.Build({file.u16string(), fifo.u16string(), {}}), 0);
   EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageNotOpenable);
+}
+
+// A program started with standard input closed gets descriptor 0 for the first
+// file it opens: the project, the package, or the package read back. Each is a
+// file like any other.
+TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
+  const test::TempDir dir;
+  const auto project = dir / "project.pmw", package = dir / "VANTU.PPW", copy = dir / "copy.ppw";
+  test::WriteFile(project, test::MakeProject(3));
+  const int input = ::dup(0);
+  ASSERT_GE(input, 0);
+  ::close(0);
+  PackageBuilder builder;
+  EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 1) << Describe(builder.lastFailure());
+  PackageHeader header = builder.header();
+  EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string()), 1);
+  for (const auto& written : {package, copy}) {
+    auto file = File::OpenForReading(written.u16string());
+    ASSERT_TRUE(file);
+    const auto source = SourceOf(*file);
+    ASSERT_TRUE(source);
+    const auto report = InspectPackage(*source);
+    EXPECT_TRUE(report && report->sound()) << written;
+  }
+  // And a failed write on descriptor 0 still removes its file.
+  PackageWriteOptions failing;
+  failing.readBack = [](std::uint64_t, std::span<std::uint8_t>) { return false; };
+  EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string(), failing), 0);
+  EXPECT_FALSE(std::filesystem::exists(copy));
+  ::dup2(input, 0);
+  ::close(input);
 }
 
 }  // namespace

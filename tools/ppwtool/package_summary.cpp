@@ -86,7 +86,6 @@ std::string ListOffsets(const PackageReport& report, const std::vector<std::size
 
 bool IsNot255(std::uint8_t byte) { return byte != 255; }
 bool IsReservedByte(std::uint8_t byte) { return byte == tessam::kReservedByte; }
-bool IsPrintable(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
 
 std::string ProgramLengthText(const PackageReport& report) {
   const std::uint32_t program = report.header.programLength;
@@ -184,16 +183,18 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
                QuotedHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize) +
                " is not 13 printable ASCII characters: " +
                ListOffsets(report, OffendingBytes(report, layout::kWebAddressOffset,
-                                                  layout::kWebAddressSize, IsPrintable));
+                                                  layout::kWebAddressSize, tessam::IsPrintableAscii));
       break;
   }
   return std::string(tessam::ProblemName(problem)) + ": " + detail;
 }
 
+void PrintRow(std::ostream& out, const char* label, const std::string& value) {
+  out << std::left << std::setw(18) << label << value << '\n';
+}
+
 void PrintReportText(std::ostream& out, const std::string& fileName, const PackageReport& report) {
-  auto row = [&out](const char* label, const std::string& value) {
-    out << std::left << std::setw(18) << label << value << '\n';
-  };
+  auto row = [&out](const char* label, const std::string& value) { PrintRow(out, label, value); };
   row("file", fileName);
   row("file length", std::to_string(report.fileLength) + " bytes");
   if (report.hasHeader) {

@@ -12,6 +12,9 @@ namespace ppwtool {
 // "payload-checksum: stored 0x00001234, computed 0xABCD", and the like.
 std::string DescribeProblem(const tessam::PackageReport& report, tessam::PackageProblem problem);
 
+// One line of a text report: the label in a column of its own, then the value.
+void PrintRow(std::ostream& out, const char* label, const std::string& value);
+
 void PrintReportText(std::ostream& out, const std::string& fileName,
                      const tessam::PackageReport& report);
 

@@ -32,9 +32,7 @@ std::string Verdict(const PackageReport& report, const ImageComparison* comparis
 
 void PrintText(const VerifyArguments& arguments, const PackageReport& report,
                const ImageComparison* comparison) {
-  auto row = [](const char* label, const std::string& value) {
-    std::cout << label << std::string(18 - std::string(label).size(), ' ') << value << '\n';
-  };
+  auto row = [](const char* label, const std::string& value) { PrintRow(std::cout, label, value); };
   row("package", arguments.package);
   row("project", arguments.project);
   if (comparison) {
