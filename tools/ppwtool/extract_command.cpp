@@ -66,29 +66,24 @@ int RunExtract(const ExtractArguments& arguments) {
   const InterruptsStop interrupts;
   const auto imagePath = ParsePath("image", arguments.image);
   if (!imagePath) return kExitUsage;
-  auto file = OpenInputOrComplain("package", arguments.package);
-  if (!file) return kExitUsage;
-  const auto source = SourceOrComplain(arguments.package, *file);
-  if (!source) return kExitUsage;
-  const auto report = InspectOrComplain(arguments.package, *source);
-  if (!report) return kExitUsage;
-  for (tessam::PackageProblem problem : report->problems) {
-    std::cerr << "ppwtool: " << arguments.package << ": " << DescribeProblem(*report, problem) << "\n";
+  const auto package = OpenPackageOrComplain(arguments.package);
+  if (!package) return kExitUsage;
+  const tessam::PackageReport& report = package->report;
+  for (tessam::PackageProblem problem : report.problems) {
+    std::cerr << "ppwtool: " << arguments.package << ": " << DescribeProblem(report, problem) << "\n";
   }
-  if (!report->hasHeader) {
+  if (!report.hasHeader) {
     std::cerr << "ppwtool: " << arguments.package << " holds no package header; nothing to extract\n";
     return kExitFailed;
   }
-  if (!report->sound() && !arguments.force) {
+  if (!report.sound() && !arguments.force) {
     std::cerr << "ppwtool: " << arguments.package << " is damaged; not extracting (--force extracts anyway)\n";
     return kExitFailed;
   }
-  if (const int status = WriteImage(arguments, *imagePath, *file, *source, *report, interrupts.token());
-      status != kExitOk) {
-    return status;
-  }
-  std::cout << "wrote " << arguments.image << " (" << report->payloadBytesPresent << " bytes, key "
-            << unsigned{report->scrambleKey} << ")\n";
+  const int status = WriteImage(arguments, *imagePath, package->file, package->source, report, interrupts.token());
+  if (status != kExitOk) return status;
+  std::cout << "wrote " << arguments.image << " (" << report.payloadBytesPresent << " bytes, key "
+            << unsigned{report.scrambleKey} << ")\n";
   return kExitOk;
 }
 

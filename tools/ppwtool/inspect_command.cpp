@@ -10,18 +10,15 @@
 namespace ppwtool {
 
 int RunInspect(const InspectArguments& arguments) {
-  auto file = OpenInputOrComplain("package", arguments.package);
-  if (!file) return kExitUsage;
-  const auto source = SourceOrComplain(arguments.package, *file);
-  if (!source) return kExitUsage;
-  const auto report = InspectOrComplain(arguments.package, *source);
-  if (!report) return kExitUsage;
+  const auto package = OpenPackageOrComplain(arguments.package);
+  if (!package) return kExitUsage;
+  const tessam::PackageReport& report = package->report;
   if (arguments.json) {
-    PrintJson(std::cout, ReportJson(arguments.package, *report));
+    PrintJson(std::cout, ReportJson(arguments.package, report));
   } else {
-    PrintReportText(std::cout, arguments.package, *report);
+    PrintReportText(std::cout, arguments.package, report);
   }
-  return report->sound() ? kExitOk : kExitFailed;
+  return report.sound() ? kExitOk : kExitFailed;
 }
 
 }  // namespace ppwtool

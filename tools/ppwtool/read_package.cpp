@@ -47,6 +47,19 @@ std::optional<tessam::PackageReport> InspectOrComplain(const std::string& fileNa
   return report;
 }
 
+std::unique_ptr<HeldPackage> OpenPackageOrComplain(const std::string& fileName) {
+  auto file = OpenInputOrComplain("package", fileName);
+  if (!file) return nullptr;
+  auto held = std::make_unique<HeldPackage>(HeldPackage{std::move(*file), {}, {}});
+  auto source = SourceOrComplain(fileName, held->file);
+  if (!source) return nullptr;
+  held->source = std::move(*source);
+  auto report = InspectOrComplain(fileName, held->source);
+  if (!report) return nullptr;
+  held->report = std::move(*report);
+  return held;
+}
+
 void ComplainReadError(const std::string& fileName) {
   std::cerr << "ppwtool: cannot read " << fileName << ": read error\n";
 }
