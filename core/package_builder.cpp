@@ -64,6 +64,8 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   header_.programLength = std::uint32_t{LoadLittleEndian16(blockCount)} * project::kBytesPerBlock;
   const std::uint32_t payloadLength = header_.programLength + project::kImageTrailer;
   if (*size - project::kImageOffset < payloadLength) return BuildFailure::kProjectTooShort;
+  const auto projectIdentity = project->Identity();
+  if (!projectIdentity) return BuildFailure::kProjectReadError;
   if (stop.stop_requested()) return BuildFailure::kStopped;
 
   // Only now does the previous payload go: every failure above keeps it.
@@ -74,8 +76,6 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   if (!payload_) return BuildFailure::kOutOfMemory;
   payloadSize_ = payloadLength;
 
-  const auto projectIdentity = project->Identity();
-  if (!projectIdentity) return BuildFailure::kProjectReadError;
   PackageWriteOptions options;
   options.stop = stop;
   options.heldFile = projectIdentity;
