@@ -222,7 +222,10 @@ problem           reserved-bytes: bytes 32..46 are all 0xFF: byte 33 is 0x00
 problem           web-address: web address "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED\xA0\x80" is not 13 printable ASCII characters: byte 47 is 0x7F, byte 48 is 0x80, byte 50 is 0x00, byte 52 is 0xC3, byte 53 is 0xA9, byte 55 is 0x1F, byte 56 is 0xFE, byte 57 is 0xED, byte 58 is 0xA0, byte 59 is 0x80
 )~");
   // The JSON report carries the same values; the parser rejects what is not JSON.
-  const auto json = nlohmann::json::parse(Expect(1, {"inspect", "--json", name}).out);
+  // Names stay readable UTF-8 in it, not escapes.
+  const std::string jsonText = Expect(1, {"inspect", "--json", name}).out;
+  EXPECT_TRUE(Contains(jsonText, "引")) << jsonText;
+  const auto json = nlohmann::json::parse(jsonText);
   EXPECT_EQ(json["header"]["magic"], BytesAsCodePoints(magic));
   EXPECT_EQ(json["header"]["webAddress"], BytesAsCodePoints(web));
   const std::pair<const char*, nlohmann::json> fields[] = {
