@@ -129,6 +129,7 @@ class File {
   // and a File taking ownership of one opened there (none, and the handle
   // closed, if its identity cannot be had). `created` carries over whether
   // this run made the file, which decides what a later discard may remove.
+  // (Adopt is Windows's alone: there the read-back reopens the file.)
   std::intptr_t native() const { return handle_; }
   static std::optional<File> Adopt(std::intptr_t handle, bool created);
 

@@ -128,29 +128,20 @@ void PaceWriteBack([[maybe_unused]] int fd, [[maybe_unused]] off_t start, [[mayb
 bool PathExists(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
   struct stat info;
-  return name && !name->empty() && ::stat(name->c_str(), &info) == 0;
+  return name && ::stat(name->c_str(), &info) == 0;
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
   struct stat info;
-  if (!name || name->empty() || ::stat(name->c_str(), &info) != 0) return std::nullopt;
+  if (!name || ::stat(name->c_str(), &info) != 0) return std::nullopt;
   return IdentityOf(info);
-}
-
-std::optional<File> File::Adopt(std::intptr_t handle, bool created) {
-  struct stat info;
-  if (::fstat(Descriptor(handle), &info) != 0) {
-    ::close(Descriptor(handle));
-    return std::nullopt;
-  }
-  return File(handle, IdentityOf(info), created);
 }
 
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   const auto name = Utf16ToUtf8(path);
-  if (!name || name->empty()) {
-    Tell(why, name ? FileError::kNotFound : FileError::kBadName);
+  if (!name) {  // an empty name is no file: the open says so
+    Tell(why, FileError::kBadName);
     return std::nullopt;
   }
   ScopedDescriptor file{OpenRetrying(name->c_str(), O_RDONLY)};
@@ -172,8 +163,8 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
 
 std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
   const auto name = Utf16ToUtf8(path);
-  if (!name || name->empty()) {
-    Tell(why, name ? FileError::kNotFound : FileError::kBadName);
+  if (!name) {  // an empty name is no file: the open says so
+    Tell(why, FileError::kBadName);
     return std::nullopt;
   }
   bool created = false;
