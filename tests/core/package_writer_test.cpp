@@ -6,6 +6,7 @@
 #include "core/crc16.h"
 #include "core/file.h"
 #include "core/output_file.h"
+#include "core/package_reader.h"
 #include "core/package_writer.h"
 #include "tests/core/test_support.h"
 
@@ -96,6 +97,9 @@ TEST_F(PackageWriterTest, ReplacesALongerPackagePlantingReservedWordAndChecksum)
   const Bytes file = test::ReadFile(package);
   EXPECT_EQ(Bytes(file.begin() + 64, file.end()), payload);
   EXPECT_EQ(file[24] << 8 | file[25], 0x0102);
+  const auto read = InspectPackage(SourceOf(file));  // and the reader takes it back as written
+  ASSERT_TRUE(read);
+  EXPECT_EQ(std::uint16_t{read->header.reservedWord}, 0x0102);
   EXPECT_EQ(header.headerChecksum, Crc16(file.data(), 60));
   const auto encoded = EncodeHeader(header);  // the record now equals the file's header
   EXPECT_EQ(Bytes(encoded.begin(), encoded.end()), Bytes(file.begin(), file.begin() + 64));
