@@ -91,8 +91,8 @@ TEST_F(PackageWriterTest, RefusesMissingInputsWithoutCreatingAFile) {
 }
 
 TEST_F(PackageWriterTest, ReplacesALongerPackagePlantingReservedWordAndChecksum) {
-  Fill(92);
-  test::WriteFile(package, Bytes(1000, 0x77));
+  Fill(kPackageWriteChunk + 92);  // a whole chunk and a short one
+  test::WriteFile(package, Bytes(kPackageWriteChunk + 1000, 0x77));
   ASSERT_EQ(WritePackage(header, 0x0102, payload, package.u16string()), 1);
   const Bytes file = test::ReadFile(package);
   EXPECT_EQ(Bytes(file.begin() + 64, file.end()), payload);
