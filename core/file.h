@@ -94,7 +94,7 @@ class File {
   std::optional<FileIdentity> Identity() const { return identity_; }
 
   // Reads up to into.size() bytes at `offset`; the count read (0 at the end of
-  // the file), or none on a read error.
+  // the file), or none on a read error (its cause in lastError()).
   std::optional<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> into);
 
   // Cuts the file to length 0; the next Write starts at offset 0.

@@ -213,7 +213,10 @@ std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uin
   for (;;) {
     const ssize_t got = ::pread(Descriptor(handle_), into.data(), into.size(), static_cast<off_t>(offset));
     if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) return std::nullopt;
+    if (errno != EINTR) {
+      Fail(FromErrno(errno));
+      return std::nullopt;
+    }
   }
 }
 

@@ -171,6 +171,7 @@ std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uin
   const DWORD wanted = static_cast<DWORD>(std::min(into.size(), kLargestTransfer));
   if (!ReadFile(Native(handle_), into.data(), wanted, &got, &at)) {
     if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+    Fail(FromLastError());
     return std::nullopt;
   }
   return got;

@@ -54,18 +54,21 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   const std::uint8_t key = ScrambleKey(header_.seeds);
   if (stop.stop_requested()) return BuildFailure::kStopped;
 
+  // A project that cannot be read says why, as a file that cannot be opened does.
+  const auto readError = [&] {
+    lastCause_ = project->lastError();
+    return BuildFailure::kProjectReadError;
+  };
   // The file must hold the whole image its block count announces: a shorter one
   // would give a package padded with bytes that were never in the project.
   const auto size = project->Size();
-  if (!size) return BuildFailure::kProjectReadError;
+  if (!size) return readError();
   if (*size < project::kImageOffset + project::kImageTrailer) return BuildFailure::kProjectTooShort;
   std::uint8_t blockCount[2];
-  if (!ReadExactlyAt(*project, project::kBlockCountOffset, blockCount)) return BuildFailure::kProjectReadError;
+  if (!ReadExactlyAt(*project, project::kBlockCountOffset, blockCount)) return readError();
   header_.programLength = std::uint32_t{LoadLittleEndian16(blockCount)} * project::kBytesPerBlock;
   const std::uint32_t payloadLength = header_.programLength + project::kImageTrailer;
   if (*size - project::kImageOffset < payloadLength) return BuildFailure::kProjectTooShort;
-  const auto projectIdentity = project->Identity();
-  if (!projectIdentity) return BuildFailure::kProjectReadError;
   if (stop.stop_requested()) return BuildFailure::kStopped;
 
   // Only now does the previous payload go: every failure above keeps it.
@@ -78,7 +81,7 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
 
   PackageWriteOptions options;
   options.stop = stop;
-  options.heldFile = projectIdentity;
+  options.heldFile = project->Identity();
   options.cause = &lastCause_;
   options.readBack = seams_.readBack;
   options.differsAt = [this](std::uint64_t offset) { firstDifference_ = offset; };
@@ -91,6 +94,7 @@ BuildFailure PackageBuilder::Run(const BuildRequest& request, const std::stop_to
   if (const auto failure = ReadAndScramble(*project, request.password, key, stop, output ? &*output : nullptr);
       failure != BuildFailure::kNone) {
     ReleasePayload();
+    if (failure == BuildFailure::kProjectReadError) return readError();
     return failure;  // dropping the output removes the package
   }
   const auto headerBytes = SealHeader(header_, reservedWord_);

@@ -186,7 +186,7 @@ TEST_F(Ppwtool, ReportsShowEveryHeaderFieldAndJsonKeepsEveryByte) {
   PackageBuilder builder([] { return 1; }, std::make_unique<RuntimeRandom>());
   ASSERT_EQ(builder.Build({Utf8Path(project).u16string(), Utf8Path(name).u16string(), {}}), 1);
   Bytes package = Read(name);
-  const Bytes magic = {'"', '\\', 0x01, 0xFF}, web = {0x7F, 0x80, '/', 0x00, 'a', 0xC3, 0xA9, '"', 0x1F, 0xFE,
+  const Bytes magic = {'"', '\\', 0x01, 0xFF}, web = {0x7F, 0x80, '/', 0x00, ' ', 0xC3, 0xA9, '"', 0x1F, 0xFE,
                                                          0xED, 0xA0, 0x80};
   std::copy(magic.begin(), magic.end(), package.begin());
   std::copy(web.begin(), web.end(), package.begin() + 47);
@@ -208,18 +208,18 @@ scramble key      52 (0x34)
 reserved word     0
 filler            255 169 3 33 187 239
 reserved          FF 00 FF FF FF FF FF FF FF FF FF FF FF FF FF
-web address       "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED\xA0\x80"
-header checksum   stored 0x000037CA, computed 0xF1F4
+web address       "\x7F\x80/\x00 \xC3\xA9\"\x1F\xFE\xED\xA0\x80"
+header checksum   stored 0x000037CA, computed 0xA2C8
 verdict           damaged (9 problems)
 problem           magic: magic is "\"\\\x01\xFF" instead of "QVTH"
 problem           file-length: file is 2156 bytes, but 64 + payload length is 2157
 problem           program-length: payload length 2093 is not program length 2000 + 92
 problem           block-count: program length 2000 is not the image's block count 24414 x 2000
-problem           header-checksum: stored 0x000037CA, computed 0xF1F4
+problem           header-checksum: stored 0x000037CA, computed 0xA2C8
 problem           seed-255: key seeds are 0..254: byte 22 is 0xFF
 problem           filler-255: filler bytes are 0..254: byte 26 is 0xFF
 problem           reserved-bytes: bytes 32..46 are all 0xFF: byte 33 is 0x00
-problem           web-address: web address "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED\xA0\x80" is not 13 printable ASCII characters: byte 47 is 0x7F, byte 48 is 0x80, byte 50 is 0x00, byte 52 is 0xC3, byte 53 is 0xA9, byte 55 is 0x1F, byte 56 is 0xFE, byte 57 is 0xED, byte 58 is 0xA0, byte 59 is 0x80
+problem           web-address: web address "\x7F\x80/\x00 \xC3\xA9\"\x1F\xFE\xED\xA0\x80" is not 13 printable ASCII characters: byte 47 is 0x7F, byte 48 is 0x80, byte 50 is 0x00, byte 52 is 0xC3, byte 53 is 0xA9, byte 55 is 0x1F, byte 56 is 0xFE, byte 57 is 0xED, byte 58 is 0xA0, byte 59 is 0x80
 )~");
   // The JSON report carries the same values; the parser rejects what is not JSON.
   // Names stay readable UTF-8 in it, not escapes.
@@ -233,7 +233,7 @@ problem           web-address: web address "\x7F\x80/\x00a\xC3\xA9\"\x1F\xFE\xED
       {"/header/programLength", 2000}, {"/header/seeds", {41, 107, 255, 235}}, {"/header/scrambleKey", 52},
       {"/header/filler/0", 255}, {"/header/reserved/1", 0}, {"/header/reservedWord", 0},
       {"/header/payloadChecksum/computed", 0xBB0F}, {"/header/headerChecksum/stored", 0x37CA},
-      {"/header/headerChecksum/computed", 0xF1F4}, {"/sound", false}, {"/problems/6/name", "filler-255"},
+      {"/header/headerChecksum/computed", 0xA2C8}, {"/sound", false}, {"/problems/6/name", "filler-255"},
       {"/problems/6/detail", "filler-255: filler bytes are 0..254: byte 26 is 0xFF"}};
   for (const auto& [field, value] : fields) EXPECT_EQ(json.at(nlohmann::json::json_pointer(field)), value) << field;
   EXPECT_EQ(nlohmann::json::parse(Expect(1, {"verify", "--json", name, project}).out)["package"], name);

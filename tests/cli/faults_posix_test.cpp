@@ -36,8 +36,9 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
       {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header's room, the second chunk
       {"fsync:0", true, "input/output"}, {"fsync:1", false, "input/output"},  // the file, the new entry's folder
       {"ftruncate:0", true, "cannot be opened"},
-      {"read:0", false, "could not be read"}, {"read:3", true, "could not be read"},  // before, after the cut
-      {"fstat:2", false, "cannot be opened"},
+      {"read:0", false, "not be read: input/output"},  // before the cut
+      {"read:3", true, "not be read: input/output"},   // after it
+      {"fstat:1", false, "not be read: input/output"}, {"fstat:2", false, "cannot be opened"},
       {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
       {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
   };
@@ -70,12 +71,14 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
   BuildPackage(3);
   const Bytes sound = Read(package);
   fs::create_symlink("VANTU.PPW", Path("link"));
+  fs::create_symlink("made.bin", Path("dangling"));  // the open creates its target
   fs::create_hard_link(package, Path("hard"));
   ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
   const struct { std::string image; const char* fault; const char* message; fs::file_type kept; } cases[] = {
       {Path("new.bin"), "write:0", "no space left", fs::file_type::not_found},
       {Path("new.bin"), "fsync:0", "input/output", fs::file_type::not_found},
       {Path("new.bin"), "flock:1", "held open", fs::file_type::not_found},  // the first holds the package
+      {Path("dangling"), "write:0", "no space left", fs::file_type::symlink},
       {package, "", "is the package itself", fs::file_type::regular},
       {Path("link"), "", "is the package itself", fs::file_type::symlink},
       {Path("hard"), "", "is the package itself", fs::file_type::regular},
@@ -89,6 +92,7 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
     const std::string err = Expect(2, {"extract", package, c.image, "--force"}).err;  // --force changes none of this
     EXPECT_TRUE(Contains(err, c.message)) << err;
     EXPECT_EQ(fs::symlink_status(c.image).type(), c.kept);
+    EXPECT_FALSE(fs::exists(Path("made.bin")));
     EXPECT_EQ(Read(package), sound);
   }
   // A report that cannot be written is a failure too.

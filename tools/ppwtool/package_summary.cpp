@@ -152,7 +152,7 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
       break;
     case PackageProblem::kBlockCount:
       detail = "program length " + std::to_string(header.programLength) +
-               " is not the image's block count " + std::to_string(report.imageBlockCount.value_or(0)) +
+               " is not the image's block count " + std::to_string(*report.imageBlockCount) +
                " x 2000";
       break;
     case PackageProblem::kPayloadChecksum:
