@@ -88,6 +88,19 @@ TEST_F(PackageWriterTest, RefusesMissingInputsWithoutCreatingAFile) {
   header.payloadLength = 0;
   EXPECT_EQ(WritePackage(header, 0, payload, package.u16string()), 0);
   EXPECT_FALSE(fs::exists(package));
+  // Chunks that do not add up to the payload never make a package.
+  header.payloadLength = 92;
+  const auto sealed = SealHeader(header, 0);
+  const std::span<const std::uint8_t> whole(payload), part = whole.first(10);
+  for (const bool appendedAll : {false, true}) {
+    const PackageWriteOptions options;
+    BuildFailure why = BuildFailure::kNone;
+    auto output = PackageOutput::Open(package.u16string(), whole.size(), options, why);
+    ASSERT_TRUE(output);
+    ASSERT_EQ(output->Append(appendedAll ? whole : part), BuildFailure::kNone);
+    EXPECT_EQ(output->Complete(sealed, appendedAll ? part : whole), BuildFailure::kNoPayload);
+    EXPECT_FALSE(fs::exists(package));
+  }
 }
 
 TEST_F(PackageWriterTest, ReplacesALongerPackagePlantingReservedWordAndChecksum) {
