@@ -54,9 +54,14 @@ TEST(OutputFile, DiscardRemovesOnlyWhatItMayAndRefusesUntouchableFiles) {
     FileError why;
     auto output = OutputFile::Open(path.u16string(), {{}, c.removeReplaced}, why);
     ASSERT_TRUE(output && output->Write(Bytes{7}));
+    fs::create_hard_link(path, dir / "twin");
     output->Discard();
     EXPECT_EQ(fs::exists(path), !c.gone);
     EXPECT_EQ(test::ReadFile(path), Bytes{});  // cut, not restored
+    if (c.gone) fs::create_hard_link(dir / "twin", path);  // the very same file back at the path
+    output->Discard();  // a second Discard leaves it alone
+    EXPECT_TRUE(fs::exists(path));
+    fs::remove(dir / "twin");
   }
   test::WriteFile(path, {1, 2, 3});
   FileError why;
