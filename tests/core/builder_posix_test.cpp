@@ -1,13 +1,19 @@
 // Builder cases only POSIX systems can stage: a package changed on disk while
-// it is read back, FIFOs at either path, and files on descriptor 0. (Real
-// write failures are staged in the CLI fault tests.)
+// it is read back, FIFOs at either path, and files on descriptor 0; and the
+// payload memory's mappings. (Real write failures are staged in the CLI fault
+// tests.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cinttypes>
+#include <cstdio>
+#include <fstream>
+
 #include "core/package_builder.h"
 #include "core/package_reader.h"
 #include "core/package_writer.h"
+#include "core/payload_memory.h"
 #include "tests/core/test_support.h"
 
 namespace tessam {
@@ -79,6 +85,35 @@ TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
   EXPECT_FALSE(std::filesystem::exists(copy));
   ::dup2(input, 0);
   ::close(input);
+}
+
+// A payload of a huge page or more starts on one (so the kernel can back it
+// with huge pages), and freeing it gives back all the address space it took,
+// the room cut away for the alignment included.
+TEST(PayloadMemoryPosix, AlignsLargePayloadsAndGivesBackAllItMapped) {
+  const auto mappedBytes = [] {
+    std::ifstream maps("/proc/self/maps");
+    std::uint64_t total = 0;
+    for (std::string line; std::getline(maps, line);) {
+      std::uint64_t from = 0, to = 0;
+      if (std::sscanf(line.c_str(), "%" SCNx64 "-%" SCNx64, &from, &to) == 2) total += to - from;
+    }
+    return total;
+  };
+  constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  mappedBytes();  // the reading's own buffers are in place from now on
+  for (const std::size_t size : {std::size_t{5000}, kHugePage + 1, 5 * kHugePage}) {
+    const auto before = mappedBytes();
+    {
+      const PayloadBuffer payload = AllocatePayload(size);
+      ASSERT_TRUE(payload);
+      if (size >= kHugePage) {
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(payload.get()) % kHugePage, 0u);
+      }
+      payload[size - 1] = 1;  // the last byte is there
+    }
+    EXPECT_EQ(mappedBytes(), before) << size;
+  }
 }
 
 }  // namespace
