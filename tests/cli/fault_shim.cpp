@@ -2,7 +2,9 @@
 // fail, to show that every failure path leaves no output file and the input
 // untouched. TESSAM_FAULT="call:n": the first n calls of `call` on descriptors
 // above 2 (not the standard streams) pass, the rest fail; "call:n:interrupt":
-// SIGINT at call n + 1, which goes through once the signal has been taken.
+// SIGINT at call n + 1, which goes through once the signal has been taken;
+// "read:n:flip": the reads after the first n go through, but the first byte
+// each one got comes back changed, as from a faulty device.
 #include <dlfcn.h>
 #include <errno.h>
 #include <signal.h>
@@ -21,32 +23,36 @@ namespace {
 struct Fault {
   std::string call;
   long passes = -1;  // -1: no fault
-  bool interrupt = false;
+  std::string mode;  // "", "interrupt" or "flip"
 };
 
 const Fault& Wanted() {
   static const Fault fault = [] {
     Fault f;
     const char* setting = std::getenv("TESSAM_FAULT");
-    char call[16] = {}, interrupt[16] = {};
+    char call[16] = {}, mode[16] = {};
     if (setting && std::strcmp(program_invocation_short_name, "ppwtool") == 0 &&
-        std::sscanf(setting, "%15[a-z]:%ld:%15s", call, &f.passes, interrupt) >= 2) {
+        std::sscanf(setting, "%15[a-z]:%ld:%15s", call, &f.passes, mode) >= 2) {
       f.call = call;
-      f.interrupt = *interrupt != '\0';
+      f.mode = mode;
     }
     return f;
   }();
   return fault;
 }
 
-// True when this call is to fail (errno set); a stalled call returns false.
-bool Hit(const char* call, int fd) {
+enum class Effect { kNone, kFail, kFlip };
+
+// What becomes of this call: failing (errno set), its data changed, or nothing
+// (a stalled call goes through once the signal is taken).
+Effect Hit(const char* call, int fd) {
   static std::atomic<long> calls{0};
   const Fault& fault = Wanted();
-  if (fd <= 2 || fault.passes < 0 || fault.call != call || calls++ < fault.passes) return false;
-  if (!fault.interrupt) {
+  if (fd <= 2 || fault.passes < 0 || fault.call != call || calls++ < fault.passes) return Effect::kNone;
+  if (fault.mode == "flip") return Effect::kFlip;
+  if (fault.mode.empty()) {
     errno = std::strcmp(call, "write") == 0 ? ENOSPC : std::strcmp(call, "flock") == 0 ? EWOULDBLOCK : EIO;
-    return true;
+    return Effect::kFail;
   }
   if (calls == fault.passes + 1) {
     ::kill(::getpid(), SIGINT);
@@ -57,25 +63,38 @@ bool Hit(const char* call, int fd) {
       ::nanosleep(&pause, nullptr);
     }
   }
-  return false;
+  return Effect::kNone;
+}
+
+// `read` is where the call put its data; null for calls that read nothing.
+template <typename Result>
+Result Flipped(Result got, void* read) {
+  if (read && got > 0) *static_cast<unsigned char*>(read) ^= 1;
+  return got;
 }
 
 }  // namespace
 
-// Each wrapped call fails as `fault` when Hit() says so, else goes on to the C library.
-#define TESSAM_WRAP(name, fault, result, parameters, arguments)                                 \
+// Each wrapped call fails as `fault`, or has the first byte it read changed,
+// when Hit() says so, and otherwise goes on to the C library.
+#define TESSAM_WRAP(name, fault, result, parameters, arguments, read)                           \
   result name parameters {                                                                      \
     static const auto next = reinterpret_cast<result(*) parameters>(::dlsym(RTLD_NEXT, #name)); \
-    return Hit(fault, fd) ? -1 : next arguments;                                                \
+    switch (Hit(fault, fd)) {                                                                   \
+      case Effect::kFail: return -1;                                                            \
+      case Effect::kFlip: return Flipped(next arguments, read);                                 \
+      case Effect::kNone: break;                                                                \
+    }                                                                                           \
+    return next arguments;                                                                      \
   }
 
 extern "C" {
-TESSAM_WRAP(write, "write", ssize_t, (int fd, const void* data, size_t size), (fd, data, size))
-TESSAM_WRAP(pwrite, "write", ssize_t, (int fd, const void* data, size_t size, off_t offset), (fd, data, size, offset))
-TESSAM_WRAP(read, "read", ssize_t, (int fd, void* data, size_t size), (fd, data, size))
-TESSAM_WRAP(pread, "read", ssize_t, (int fd, void* data, size_t size, off_t offset), (fd, data, size, offset))
-TESSAM_WRAP(fsync, "fsync", int, (int fd), (fd))
-TESSAM_WRAP(ftruncate, "ftruncate", int, (int fd, off_t length), (fd, length))
-TESSAM_WRAP(fstat, "fstat", int, (int fd, struct stat* info), (fd, info))
-TESSAM_WRAP(flock, "flock", int, (int fd, int operation), (fd, operation))
+TESSAM_WRAP(write, "write", ssize_t, (int fd, const void* data, size_t size), (fd, data, size), nullptr)
+TESSAM_WRAP(pwrite, "write", ssize_t, (int fd, const void* data, size_t size, off_t at), (fd, data, size, at), nullptr)
+TESSAM_WRAP(read, "read", ssize_t, (int fd, void* data, size_t size), (fd, data, size), data)
+TESSAM_WRAP(pread, "read", ssize_t, (int fd, void* data, size_t size, off_t at), (fd, data, size, at), data)
+TESSAM_WRAP(fsync, "fsync", int, (int fd), (fd), nullptr)
+TESSAM_WRAP(ftruncate, "ftruncate", int, (int fd, off_t length), (fd, length), nullptr)
+TESSAM_WRAP(fstat, "fstat", int, (int fd, struct stat* info), (fd, info), nullptr)
+TESSAM_WRAP(flock, "flock", int, (int fd, int operation), (fd, operation), nullptr)
 }  // extern "C"

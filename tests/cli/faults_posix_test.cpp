@@ -40,6 +40,7 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
       {"read:3", true, "not be read: input/output"},   // after it
       {"fstat:1", false, "not be read: input/output"}, {"fstat:2", false, "cannot be opened"},
       {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
+      {"read:1:flip", false, "byte is at file offset 0; the USB stick may be faulty"},  // each read changed
       {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
   };
   for (const auto& c : cases) {
