@@ -3,6 +3,7 @@
 // payload memory's mappings. (Real write failures are staged in the CLI fault
 // tests.)
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,7 +62,8 @@ TEST(PackageBuilderPosix, FifoFailsAtOnceInsteadOfWaitingForAWriter) {
 // file like any other.
 TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
   const test::TempDir dir;
-  const auto project = dir / "project.pmw", package = dir / "VANTU.PPW", copy = dir / "copy.ppw";
+  const auto project = dir / "project.pmw", package = dir / "VANTU.PPW", copy = dir / "copy.ppw",
+             readBackOnZero = dir / "third.ppw";
   test::WriteFile(project, test::MakeProject(3));
   const int input = ::dup(0);
   ASSERT_GE(input, 0);
@@ -70,7 +72,14 @@ TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
   EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 1) << Describe(builder.lastFailure());
   PackageHeader header = builder.header();
   EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string()), 1);
-  for (const auto& written : {package, copy}) {
+  // Descriptor 0 comes free once the last byte is written, for the read-back.
+  ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
+  PackageWriteOptions freeing;
+  freeing.progress = [](BuildPhase phase, std::uint64_t done, std::uint64_t total) {
+    if (phase == BuildPhase::kWriting && done == total) ::close(0);
+  };
+  EXPECT_EQ(WritePackage(header, 0, builder.payload(), readBackOnZero.u16string(), freeing), 1);
+  for (const auto& written : {package, copy, readBackOnZero}) {
     auto file = File::OpenForReading(written.u16string());
     ASSERT_TRUE(file);
     const auto source = SourceOf(*file);
