@@ -186,8 +186,8 @@ TEST_F(Ppwtool, ReportsShowEveryHeaderFieldAndJsonKeepsEveryByte) {
   PackageBuilder builder([] { return 1; }, std::make_unique<RuntimeRandom>());
   ASSERT_EQ(builder.Build({Utf8Path(project).u16string(), Utf8Path(name).u16string(), {}}), 1);
   Bytes package = Read(name);
-  const Bytes magic = {'"', '\\', 0x01, 0xFF}, web = {0x7F, 0x80, '/', 0x00, ' ', 0xC3, 0xA9, '"', 0x1F, 0xFE,
-                                                         0xED, 0xA0, 0x80};
+  const Bytes magic = {'"', '\\', '~', 0xFF}, web = {0x7F, 0x80, '/', 0x00, ' ', 0xC3, 0xA9, '"', 0x1F, 0xFE,
+                                                        0xED, 0xA0, 0x80};
   std::copy(magic.begin(), magic.end(), package.begin());
   std::copy(web.begin(), web.end(), package.begin() + 47);
   package[11] += 1;  // payload length: one byte more than the file holds
@@ -198,7 +198,7 @@ TEST_F(Ppwtool, ReportsShowEveryHeaderFieldAndJsonKeepsEveryByte) {
   // seed 255 the key is (235*255 + 107*41) mod 255 = 52, and the image's first
   // two bytes, scrambled with the old key 107, come back as 94 95.
   EXPECT_EQ(Expect(1, {"inspect", name}).out, "file              " + name + "\n" + R"~(file length       2156 bytes
-magic             "\"\\\x01\xFF"
+magic             "\"\\~\xFF"
 format version    0x0133EE16 (20180502)
 payload length    2093
 program length    2000 (1 block)
@@ -209,13 +209,13 @@ reserved word     0
 filler            255 169 3 33 187 239
 reserved          FF 00 FF FF FF FF FF FF FF FF FF FF FF FF FF
 web address       "\x7F\x80/\x00 \xC3\xA9\"\x1F\xFE\xED\xA0\x80"
-header checksum   stored 0x000037CA, computed 0xA2C8
+header checksum   stored 0x000037CA, computed 0xD243
 verdict           damaged (9 problems)
-problem           magic: magic is "\"\\\x01\xFF" instead of "QVTH"
+problem           magic: magic is "\"\\~\xFF" instead of "QVTH"
 problem           file-length: file is 2156 bytes, but 64 + payload length is 2157
 problem           program-length: payload length 2093 is not program length 2000 + 92
 problem           block-count: program length 2000 is not the image's block count 24414 x 2000
-problem           header-checksum: stored 0x000037CA, computed 0xA2C8
+problem           header-checksum: stored 0x000037CA, computed 0xD243
 problem           seed-255: key seeds are 0..254: byte 22 is 0xFF
 problem           filler-255: filler bytes are 0..254: byte 26 is 0xFF
 problem           reserved-bytes: bytes 32..46 are all 0xFF: byte 33 is 0x00
@@ -233,7 +233,7 @@ problem           web-address: web address "\x7F\x80/\x00 \xC3\xA9\"\x1F\xFE\xED
       {"/header/programLength", 2000}, {"/header/seeds", {41, 107, 255, 235}}, {"/header/scrambleKey", 52},
       {"/header/filler/0", 255}, {"/header/reserved/1", 0}, {"/header/reservedWord", 0},
       {"/header/payloadChecksum/computed", 0xBB0F}, {"/header/headerChecksum/stored", 0x37CA},
-      {"/header/headerChecksum/computed", 0xA2C8}, {"/sound", false}, {"/problems/6/name", "filler-255"},
+      {"/header/headerChecksum/computed", 0xD243}, {"/sound", false}, {"/problems/6/name", "filler-255"},
       {"/problems/6/detail", "filler-255: filler bytes are 0..254: byte 26 is 0xFF"}};
   for (const auto& [field, value] : fields) EXPECT_EQ(json.at(nlohmann::json::json_pointer(field)), value) << field;
   EXPECT_EQ(nlohmann::json::parse(Expect(1, {"verify", "--json", name, project}).out)["package"], name);

@@ -101,5 +101,17 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
   EXPECT_TRUE(Contains(Text(Path("err")), "standard output"));
 }
 
+// verify that cannot read a file to the end gives no verdict at all.
+TEST_F(PpwtoolFaults, VerifyThatCannotReadGivesNoVerdict) {
+  BuildPackage(3);
+  for (const char* fault : {"read:0", "read:2", "read:4"}) {  // the package; the project's block count, its image
+    SCOPED_TRACE(fault);
+    setenv("TESSAM_FAULT", fault, 1);
+    const auto result = Expect(2, {"verify", package, Path("project.pmw")});
+    EXPECT_TRUE(Contains(result.err, "read error")) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
+}
+
 }  // namespace
 }  // namespace tessam::test
