@@ -4,7 +4,9 @@
 // above 2 (not the standard streams) pass, the rest fail; "call:n:interrupt":
 // SIGINT at call n + 1, which goes through once the signal has been taken;
 // "read:n:flip": the reads after the first n go through, but the first byte
-// each one got comes back changed, as from a faulty device.
+// each one got comes back changed, as from a faulty device; "read:n:einval":
+// they fail as a file system that refuses direct reads does ("einval1": only
+// read n + 1 does).
 #include <dlfcn.h>
 #include <errno.h>
 #include <signal.h>
@@ -50,6 +52,11 @@ Effect Hit(const char* call, int fd) {
   const Fault& fault = Wanted();
   if (fd <= 2 || fault.passes < 0 || fault.call != call || calls++ < fault.passes) return Effect::kNone;
   if (fault.mode == "flip") return Effect::kFlip;
+  if (fault.mode.starts_with("einval")) {
+    if (fault.mode == "einval1" && calls > fault.passes + 1) return Effect::kNone;
+    errno = EINVAL;
+    return Effect::kFail;
+  }
   if (fault.mode.empty()) {
     errno = std::strcmp(call, "write") == 0 ? ENOSPC : std::strcmp(call, "flock") == 0 ? EWOULDBLOCK : EIO;
     return Effect::kFail;

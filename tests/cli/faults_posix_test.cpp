@@ -41,6 +41,7 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
       {"fstat:1", false, "not be read: input/output"}, {"fstat:2", false, "cannot be opened"},
       {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
       {"read:1:flip", false, "byte is at file offset 0; the USB stick may be faulty"},  // each read changed
+      {"read:6", false, "could not be read back"}, {"read:6:einval", true, "could not be read back"},  // read-back
       {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
   };
   for (const auto& c : cases) {
@@ -64,6 +65,16 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
     EXPECT_EQ(fs::is_symlink(package), c.throughLink);
     EXPECT_EQ(Read(project), source);
   }
+}
+
+// A file system that takes direct reads at the open but refuses them at the
+// read gets the package read back through the cache, dropped first.
+TEST_F(PpwtoolFaults, ReadBackFallsBackToCachedReads) {
+  Write(project, MakeProject(2100));
+  setenv("TESSAM_FAULT", "read:6:einval1", 1);  // the first read of the read-back
+  Expect(0, {"build", project, package});
+  unsetenv("TESSAM_FAULT");
+  Expect(0, {"verify", package, project});
 }
 
 // extract writes nothing but a regular file that is not its package, and
