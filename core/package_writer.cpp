@@ -108,9 +108,7 @@ BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reserved
                                    std::span<const std::uint8_t> payload, const std::u16string& packagePath,
                                    const PackageWriteOptions& options) {
   if (packagePath.empty()) return BuildFailure::kEmptyPath;
-  if (header.payloadLength == 0 || payload.empty() || payload.size() != header.payloadLength) {
-    return BuildFailure::kNoPayload;
-  }
+  if (payload.empty() || payload.size() != header.payloadLength) return BuildFailure::kNoPayload;
   const auto headerBytes = SealHeader(header, reservedWord);
   if (options.stop.stop_requested()) return BuildFailure::kStopped;
 

@@ -96,6 +96,36 @@ TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
   ::close(input);
 }
 
+// POSIX names are bytes, written as UTF-8 here: a name with an unpaired
+// surrogate has no such spelling and is refused before anything is opened.
+TEST(FileLayerPosix, RefusesNamesThatAreNotUtf16) {
+  for (const bool writing : {false, true}) {
+    FileError why = FileError::kNone;
+    const std::u16string name = u"a\xD800.ppw";
+    EXPECT_FALSE(writing ? File::OpenForWriting(name, &why) : File::OpenForReading(name, &why));
+    EXPECT_EQ(why, FileError::kBadName);
+  }
+}
+
+// A build leaves no descriptor open, whether it succeeds or its read-back
+// fails: the dialog builds again and again.
+TEST(PackageBuilderPosix, LeavesNoDescriptorOpen) {
+  const test::TempDir dir;
+  const auto project = dir / "project.pmw", package = dir / "VANTU.PPW";
+  test::WriteFile(project, test::MakeProject(3));
+  const auto openDescriptors = [] {
+    const std::filesystem::directory_iterator entries("/proc/self/fd");
+    return std::distance(begin(entries), end(entries));
+  };
+  const auto before = openDescriptors();
+  for (const bool readBackFails : {false, true}) {
+    PackageBuilder builder;
+    if (readBackFails) builder.SetTestSeams({[](std::uint64_t, std::span<std::uint8_t>) { return false; }});
+    EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), readBackFails ? 0 : 1);
+    EXPECT_EQ(openDescriptors(), before) << readBackFails;
+  }
+}
+
 // A payload of a huge page or more starts on one (so the kernel can back it
 // with huge pages), and freeing it gives back all the address space it took,
 // the room cut away for the alignment included.

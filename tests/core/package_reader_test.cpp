@@ -77,6 +77,8 @@ TEST(PackageReader, ReadsSoundPackagesAndNamesEachDamageAndNothingElse) {
       {"program length", [](Bytes& p) { p[64] ^= 2; Put32(p, 16, (p[64] ^ kKey) * 2000u); },
        true, {P::kProgramLength}},
       {"block count, high byte", [](Bytes& p) { p[65] ^= 1; }, true, {P::kBlockCount}},
+      {"cut after it", [](Bytes& p) { p[65] ^= 1; p.resize(66); }, false,
+       {P::kFileLength, P::kBlockCount, P::kPayloadChecksum}},
       {"payload, last byte", [](Bytes& p) { p.back() ^= 0x80; }, false, {P::kPayloadChecksum}},
       // Checksums are 16-bit values stored in 32 bits: nonzero high bytes are damage.
       {"payload checksum, high bits", [](Bytes& p) { p[12] = 1; FixHeaderChecksum(p); },
