@@ -27,15 +27,15 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
   const bool created = file->created();
   OutputFile output(path, std::move(*file), created || options.removeReplacedFile);
   // Asked again of the open file: the path may have changed in between.
+  // Each early return drops `output`, whose Discard removes only a file this
+  // open created, or one it has begun to cut.
   if (IsUntouchable(options, output.file_.Identity())) {
     why = FileError::kSameFile;
-    output.Discard();  // removes only a file this open created
     return std::nullopt;
   }
   output.cut_ = true;  // even a failed cut may have cost the old contents
   if (!output.file_.Truncate()) {
     why = output.file_.lastError();
-    output.Discard();
     return std::nullopt;
   }
   return output;

@@ -3,6 +3,8 @@
 // and stops are proven through the builder, write faults in the CLI suite.)
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "core/crc16.h"
 #include "core/file.h"
 #include "core/output_file.h"
@@ -34,6 +36,9 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
   EXPECT_FALSE(File::OpenForReading(path.u16string()));
   writer->Close();
   EXPECT_EQ(test::ReadFile(path), (Bytes{1, 2, 3, 4, 5}));  // opening for writing kept the contents
+  errno = EEXIST;  // left over from an earlier call: a new file is still new
+  const auto made = File::OpenForWriting((dir / "new.bin").u16string());
+  EXPECT_TRUE(made && made->created());
   for (const bool writing : {false, true}) {  // no name: nothing to find
     FileError why = FileError::kNone;
     EXPECT_FALSE(writing ? File::OpenForWriting(u"", &why) : File::OpenForReading(u"", &why));
