@@ -163,6 +163,8 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
        {"too short", "differing bytes   1", "project offset " + std::to_string(shorter.size()) + "\n"}},
       {"plain.ppw", Write(Path("other.pmw"), MakeProject(1)), {}, 1,
        {"block count       package 2, project 1", "first difference  project offset 256\n"}},
+      {"plain.ppw", Write(Path("tiny.pmw"), Bytes(project.begin(), project.begin() + 100)), {}, 1,
+       {"project none", "differing bytes   4092", "project offset 256\n"}},  // no image at all
       {"damaged.ppw", original, {}, 1, {"damaged package", "payload-checksum"}},
   };
   for (const auto& c : cases) {
