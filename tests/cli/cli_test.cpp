@@ -143,6 +143,9 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   const std::string original = Write(Path("p.pmw"), project);
   Expect(0, {"build", original, Path("plain.ppw")});
   Expect(0, {"build", original, Path("locked.ppw"), "--password", "abcdefgh"});
+  Bytes bigShorter = MakeProject(600);  // 1.2 MB: two chunks
+  Expect(0, {"build", Write(Path("big.pmw"), bigShorter), Path("big.ppw")});
+  bigShorter.pop_back();
   Bytes changed = project, shorter = project, damaged = Read(Path("plain.ppw"));
   changed[1000] ^= 1;
   shorter.pop_back();
@@ -152,7 +155,8 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
       cases[] = {
       {"plain.ppw", original, {}, 0,
        {"package           " + Path("plain.ppw") + "\n", "project           " + original + "\n",
-        "project length    4348 bytes\n", "password          not planted", "differing bytes   0", "same program"}},
+        "image length      4092 bytes\n", "project length    4348 bytes\n", "password          not planted",
+        "differing bytes   0", "same program"}},
       {"locked.ppw", original, {}, 0, {"password          planted", "differing bytes   0"}},
       {"locked.ppw", original, {"--password", "abcdefgh"}, 0, {"matches --password"}},
       {"locked.ppw", original, {"--password", "abcdefgX"}, 1,
@@ -163,8 +167,10 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
        {"too short", "differing bytes   1", "project offset " + std::to_string(shorter.size()) + "\n"}},
       {"plain.ppw", Write(Path("other.pmw"), MakeProject(1)), {}, 1,
        {"block count       package 2, project 1", "first difference  project offset 256\n"}},
-      {"plain.ppw", Write(Path("tiny.pmw"), Bytes(project.begin(), project.begin() + 100)), {}, 1,
-       {"project none", "differing bytes   4092", "project offset 256\n"}},  // no image at all
+      {"plain.ppw", Write(Path("tiny.pmw"), Bytes(project.begin(), project.begin() + 257)), {}, 1,
+       {"project none", "differing bytes   4091", "project offset 257\n"}},  // one image byte, no block count
+      {"big.ppw", Write(Path("big-short.pmw"), bigShorter), {}, 1,  // short in the image's second chunk
+       {"differing bytes   1", "project offset " + std::to_string(bigShorter.size()) + "\n"}},
       {"damaged.ppw", original, {}, 1, {"damaged package", "payload-checksum"}},
   };
   for (const auto& c : cases) {
