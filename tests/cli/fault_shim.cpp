@@ -73,23 +73,21 @@ Effect Hit(const char* call, int fd) {
   return Effect::kNone;
 }
 
-// `read` is where the call put its data; null for calls that read nothing.
-template <typename Result>
-Result Flipped(Result got, void* read) {
-  if (read && got > 0) *static_cast<unsigned char*>(read) ^= 1;
-  return got;
-}
-
 }  // namespace
 
-// Each wrapped call fails as `fault`, or has the first byte it read changed,
-// when Hit() says so, and otherwise goes on to the C library.
+// Each wrapped call fails as `fault`, or has the first byte it read (into
+// `read`; null for calls that read nothing) changed, when Hit() says so, and
+// otherwise goes on to the C library.
 #define TESSAM_WRAP(name, fault, result, parameters, arguments, read)                           \
   result name parameters {                                                                      \
     static const auto next = reinterpret_cast<result(*) parameters>(::dlsym(RTLD_NEXT, #name)); \
     switch (Hit(fault, fd)) {                                                                   \
       case Effect::kFail: return -1;                                                            \
-      case Effect::kFlip: return Flipped(next arguments, read);                                 \
+      case Effect::kFlip: {                                                                     \
+        const result got = next arguments;                                                      \
+        if (read && got > 0) *static_cast<unsigned char*>(read) ^= 1;                           \
+        return got;                                                                             \
+      }                                                                                         \
       case Effect::kNone: break;                                                                \
     }                                                                                           \
     return next arguments;                                                                      \

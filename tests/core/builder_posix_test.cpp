@@ -113,10 +113,7 @@ TEST(PackageBuilderPosix, LeavesNoDescriptorOpen) {
   const test::TempDir dir;
   const auto project = dir / "project.pmw", package = dir / "VANTU.PPW";
   test::WriteFile(project, test::MakeProject(3));
-  const auto openDescriptors = [] {
-    const std::filesystem::directory_iterator entries("/proc/self/fd");
-    return std::distance(begin(entries), end(entries));
-  };
+  const auto openDescriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
   const auto before = openDescriptors();
   for (const bool readBackFails : {false, true}) {
     PackageBuilder builder;
@@ -146,9 +143,7 @@ TEST(PayloadMemoryPosix, AlignsLargePayloadsAndGivesBackAllItMapped) {
     {
       const PayloadBuffer payload = AllocatePayload(size);
       ASSERT_TRUE(payload);
-      if (size >= kHugePage) {
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(payload.get()) % kHugePage, 0u);
-      }
+      EXPECT_TRUE(size < kHugePage || reinterpret_cast<std::uintptr_t>(payload.get()) % kHugePage == 0);
       payload[size - 1] = 1;  // the last byte is there
     }
     EXPECT_EQ(mappedBytes(), before) << size;

@@ -106,8 +106,7 @@ TEST_F(PackageWriterTest, RefusesMissingInputsWithoutCreatingAFile) {
     const PackageWriteOptions options;
     BuildFailure why = BuildFailure::kNone;
     auto output = PackageOutput::Open(package.u16string(), whole.size(), options, why);
-    ASSERT_TRUE(output);
-    ASSERT_EQ(output->Append(appendedAll ? whole : part), BuildFailure::kNone);
+    ASSERT_TRUE(output && output->Append(appendedAll ? whole : part) == BuildFailure::kNone);
     EXPECT_EQ(output->Complete(sealed, appendedAll ? part : whole), BuildFailure::kNoPayload);
     EXPECT_FALSE(fs::exists(package));
   }
