@@ -30,6 +30,7 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
     Bytes buffer(4);
     EXPECT_EQ(held->ReadAt(3, buffer), 2u);
     EXPECT_EQ(held->ReadAt(5, buffer), 0u);  // the end, so ReadExactlyAt cannot spin
+    EXPECT_FALSE(ReadExactlyAt(*held, 3, buffer));
   }
   auto writer = File::OpenForWriting(path.u16string());
   ASSERT_TRUE(writer);
@@ -93,6 +94,7 @@ class PackageWriterTest : public testing::Test {
 TEST_F(PackageWriterTest, RefusesMissingInputsWithoutCreatingAFile) {
   Fill(92);
   EXPECT_EQ(WritePackage(header, 0, payload, u""), 0);
+  EXPECT_EQ(WritePackage(header, 0, payload, dir.path.u16string()), 0);  // a folder, and no cause asked
   EXPECT_EQ(WritePackage(header, 0, {}, package.u16string()), 0);
   EXPECT_EQ(WritePackage(header, 0, std::span(payload).first(10), package.u16string()), 0);
   header.payloadLength = 0;
