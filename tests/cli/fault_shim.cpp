@@ -25,7 +25,7 @@ namespace {
 struct Fault {
   std::string call;
   long passes = -1;  // -1: no fault
-  std::string mode;  // "", "interrupt" or "flip"
+  std::string mode;  // "", "interrupt", "flip", "einval" or "einval1"
 };
 
 const Fault& Wanted() {
