@@ -1,5 +1,5 @@
-// Checksum throughput: the bit-by-bit definition against the table-driven and
-// the folding loop, and the fused scramble-and-checksum pass the builder runs.
+// Checksum throughput: the bit-by-bit definition against the table-driven loop,
+// and the fused scramble-and-checksum pass the builder runs.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "core/crc16.h"
-#include "core/crc16_kernels.h"
-#include "core/scramble.h"
 
 namespace {
 
@@ -27,15 +25,6 @@ void BM_Crc16Bitwise(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
-void BM_Crc16Table(benchmark::State& state) {
-  const auto bytes = RandomBuffer(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(tessam::detail::Crc16UpdateSliced(tessam::kCrc16Initial, bytes.data(), bytes.size()));
-  }
-  state.SetBytesProcessed(state.iterations() * state.range(0));
-}
-
-// What Crc16 runs: the folding loop where the processor has it.
 void BM_Crc16(benchmark::State& state) {
   const auto bytes = RandomBuffer(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(tessam::Crc16(bytes.data(), bytes.size()));
@@ -53,7 +42,6 @@ void BM_ScrambleAndChecksum(benchmark::State& state) {
 
 // 1 MiB stays in the caches; 128 MiB is the largest payload, from memory.
 BENCHMARK(BM_Crc16Bitwise)->Arg(1 << 20);
-BENCHMARK(BM_Crc16Table)->Arg(1 << 20)->Arg(128 << 20);
 BENCHMARK(BM_Crc16)->Arg(1 << 20)->Arg(128 << 20);
 BENCHMARK(BM_ScrambleAndChecksum)->Arg(1 << 20)->Arg(128 << 20);
 

@@ -5,7 +5,6 @@
 #include "core/crc16.h"
 #include "core/file.h"
 #include "core/package_layout.h"
-#include "core/scramble.h"
 
 namespace tessam {
 namespace {

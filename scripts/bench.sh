@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmarks the package core on this machine:
-#   1. checksum throughput (bit-by-bit definition, lookup tables, carry-less
-#      multiplication folding, fused scramble);
+#   1. checksum throughput (bit-by-bit definition, lookup tables, fused
+#      scramble);
 #   2. a whole build of the largest legal project (block count 65535,
 #      131,070,348 bytes), read back from the device, against the same bytes
 #      copied with `dd bs=1M conv=fsync` and read back with `dd iflag=direct`,
