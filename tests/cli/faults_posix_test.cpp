@@ -1,8 +1,10 @@
 // ppwtool under failing file calls, hostile image paths and signals (POSIX:
 // the faults come from fault_shim.cpp, preloaded). Every case: the exit
 // status, a message naming the cause, no output file left, the input as it was.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -110,6 +112,27 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
   // A report that cannot be written is a failure too.
   EXPECT_EQ(RunProcess(PPWTOOL_PATH, {"inspect", "--json", package}, "/dev/full", Path("err")), 2);
   EXPECT_TRUE(Contains(Text(Path("err")), "standard output"));
+}
+
+// A reader that went away makes a failed write like any other, never a death
+// by SIGPIPE: exit 2 and the cause, after build and extract wrote their file.
+TEST_F(PpwtoolFaults, ClosedPipeIsAWriteError) {
+  const std::string built = BuildPackage(1), image = Path("image.bin");
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
+  ::close(pipeEnds[0]);
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"inspect", built}, {"verify", built, Path("project.pmw")},
+           {"build", Path("project.pmw"), package}, {"extract", built, image}}) {
+    SCOPED_TRACE(arguments[0]);
+    const int err = ::open(Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    EXPECT_EQ(RunProcessOn(PPWTOOL_PATH, arguments, pipeEnds[1], err), 2);
+    ::close(err);
+    EXPECT_EQ(Text(Path("err")), "ppwtool: cannot write to standard output: Broken pipe\n");
+  }
+  ::close(pipeEnds[1]);
+  Expect(0, {"inspect", package});
+  EXPECT_EQ(Read(image), MakeImage(1));
 }
 
 // verify that cannot read a file to the end gives no verdict at all.

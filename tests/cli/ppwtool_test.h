@@ -15,6 +15,8 @@ namespace tessam::test {
 // when it could not start or ran past 60 seconds (then it is killed). One implementation per platform.
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err);
+// POSIX: the same with descriptors of the caller's as standard output and error.
+int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments, int out, int err);
 
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -8,32 +8,41 @@
 
 namespace tessam::test {
 
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& out, const std::filesystem::path& err) {
+int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments, int out, int err) {
   // Everything the child needs is made before the fork: after it, only calls
   // that are safe in a copy of a process that may hold other threads' locks.
   const std::string programText = program.string();
   std::vector<const char*> argv{programText.c_str()};
   for (const std::string& word : arguments) argv.push_back(word.c_str());
   argv.push_back(nullptr);
-  const pid_t child = fork();
-  if (child < 0) return -1;
+  const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const pid_t child = in < 0 ? -1 : fork();
   if (child == 0) {
     // No shell, so no word can be split, globbed or taken as a redirection. A
     // pending alarm survives exec: it ends a child still running at the deadline.
-    constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
-    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC), to = open(out.c_str(), kWrite, 0644),
-              errors = open(err.c_str(), kWrite, 0644);
-    if (in < 0 || to < 0 || errors < 0 || dup2(in, 0) < 0 || dup2(to, 1) < 0 || dup2(errors, 2) < 0) _exit(127);
+    if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
     alarm(60);
     execv(argv[0], const_cast<char* const*>(argv.data()));
     _exit(127);
   }
+  if (in >= 0) close(in);
+  if (child < 0) return -1;
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& out, const std::filesystem::path& err) {
+  constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+  const int to = open(out.c_str(), kWrite, 0644), errors = open(err.c_str(), kWrite, 0644);
+  const int status = to < 0 || errors < 0 ? -1 : RunProcessOn(program, arguments, to, errors);
+  for (int fd : {to, errors}) {
+    if (fd >= 0) close(fd);
+  }
+  return status;
 }
 
 }  // namespace tessam::test
