@@ -2,11 +2,13 @@
 // the faults come from fault_shim.cpp, preloaded). Every case: the exit
 // status, a message naming the cause, no output file left, the input as it was.
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <regex>
 
 #include "tests/cli/ppwtool_test.h"
 
@@ -133,6 +135,33 @@ TEST_F(PpwtoolFaults, ClosedPipeIsAWriteError) {
   ::close(pipeEnds[1]);
   Expect(0, {"inspect", package});
   EXPECT_EQ(Read(image), MakeImage(1));
+}
+
+// On a terminal each long step shows its progress on one line of standard
+// error, blanked out before the final words; in a file there is none of it.
+TEST_F(PpwtoolFaults, ProgressShowsOnATerminal) {
+  BuildPackage(3);
+  const struct { std::vector<std::string> arguments; const char* phase; } cases[] = {
+      {{"build", Path("project.pmw"), package}, "\rreading and scrambling "},
+      {{"inspect", package}, "\rchecking the package "},
+      {{"verify", package, Path("project.pmw")}, "\rcomparing with the project "},
+      {{"extract", package, Path("image.bin")}, "\rwriting the image "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[0]);
+    termios raw{};
+    ::cfmakeraw(&raw);  // the bytes as written, no line endings added
+    int terminal = -1, screen = -1;
+    ASSERT_EQ(::openpty(&terminal, &screen, nullptr, &raw, nullptr), 0);
+    EXPECT_EQ(RunProcessOn(PPWTOOL_PATH, c.arguments, screen, screen), 0);
+    ::close(screen);
+    std::string shown;
+    char piece[4096];
+    for (ssize_t got; (got = ::read(terminal, piece, sizeof piece)) > 0;) shown.append(piece, got);  // to EIO
+    ::close(terminal);
+    EXPECT_TRUE(Contains(shown, c.phase)) << shown;
+    EXPECT_TRUE(std::regex_search(shown, std::regex("^\r[a-z ]+ [0-9]+%[^]*\r +\r[^\r]+$"))) << shown;
+  }
 }
 
 // verify that cannot read a file to the end gives no verdict at all.

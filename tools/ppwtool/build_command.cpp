@@ -1,14 +1,41 @@
 // ppwtool build PROJECT PACKAGE [--password TEXT]
 #include <cstdint>
 #include <iostream>
+#include <stop_token>
 
 #include "core/package_builder.h"
 #include "tools/ppwtool/arguments.h"
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/interrupts.h"
+#include "tools/ppwtool/progress.h"
 
 namespace ppwtool {
+
+namespace {
+
+const char* PhaseText(tessam::BuildPhase phase) {
+  switch (phase) {
+    case tessam::BuildPhase::kReading: return "reading and scrambling";
+    case tessam::BuildPhase::kWriting: return "writing";
+    case tessam::BuildPhase::kReadingBack: return "reading back from the device";
+  }
+  return "building";
+}
+
+// The build, with its progress on a terminal; the line is gone when it returns.
+int BuildShowingProgress(tessam::PackageBuilder& builder, const tessam::BuildRequest& request,
+                         const std::stop_token& stop) {
+  ProgressLine progress;
+  builder.SetProgressObserver([&progress](tessam::BuildPhase phase, std::uint64_t done, std::uint64_t total) {
+    progress.Show(PhaseText(phase), done, total);
+  });
+  const int built = builder.Build(request, stop);
+  builder.SetProgressObserver({});
+  return built;
+}
+
+}  // namespace
 
 int RunBuild(const BuildArguments& arguments) {
   tessam::BuildRequest request;
@@ -24,7 +51,7 @@ int RunBuild(const BuildArguments& arguments) {
 
   const InterruptsStop interrupts;
   tessam::PackageBuilder builder;
-  if (builder.Build(request, interrupts.token()) != 1) {
+  if (BuildShowingProgress(builder, request, interrupts.token()) != 1) {
     std::cerr << "ppwtool: build failed: " << tessam::Describe(builder.lastFailure());
     if (builder.lastCause() != tessam::FileError::kNone) std::cerr << ": " << tessam::Describe(builder.lastCause());
     std::cerr << "\n";

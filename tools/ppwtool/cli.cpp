@@ -25,7 +25,10 @@ constexpr const char* kExitStatusText =
     "     verify: a different program (first differing project offset and count\n"
     "     of differing bytes shown) or a damaged package\n"
     "  2  usage error, a file that cannot be read, or an image that cannot be written\n"
-    "Paths must be valid UTF-8 text; any other name is a usage error.\n";
+    "Paths must be valid UTF-8 text; any other name is a usage error.\n"
+    "When standard error is a terminal (a console on Windows), long steps show\n"
+    "their phase and percentage there on one line, updated in place and cleared\n"
+    "before the final message; otherwise nothing more is printed.\n";
 
 CLI::App* AddBuild(CLI::App& app, BuildArguments& arguments, std::string& password) {
   CLI::App* build = app.add_subcommand(

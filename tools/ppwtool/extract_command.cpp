@@ -10,6 +10,7 @@
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/interrupts.h"
 #include "tools/ppwtool/package_summary.h"
+#include "tools/ppwtool/progress.h"
 #include "tools/ppwtool/read_package.h"
 
 namespace ppwtool {
@@ -39,11 +40,19 @@ int WriteImage(const ExtractArguments& arguments, const std::u16string& imagePat
 
   bool stopped = false;
   bool writeFailed = false;
-  const bool streamed = tessam::StreamImage(source, report, [&](std::uint64_t, std::span<const std::uint8_t> chunk) {
-    if ((stopped = stop.stop_requested())) return false;
-    return !(writeFailed = !output->Write(chunk));
-  });
-  if (streamed && output->Finish()) {
+  bool streamed = false;
+  bool finished = false;
+  {
+    ProgressLine progress;
+    const auto sink = [&](std::uint64_t offset, std::span<const std::uint8_t> chunk) {
+      if ((stopped = stop.stop_requested())) return false;
+      progress.Show("writing the image", offset + chunk.size(), report.payloadBytesPresent);
+      return !(writeFailed = !output->Write(chunk));
+    };
+    streamed = tessam::StreamImage(source, report, sink);
+    finished = streamed && output->Finish();  // a flush to a stick takes a while too
+  }
+  if (finished) {
     output->Keep();
     return kExitOk;
   }

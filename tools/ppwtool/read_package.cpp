@@ -1,10 +1,12 @@
 #include "tools/ppwtool/read_package.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "tools/ppwtool/arguments.h"
+#include "tools/ppwtool/progress.h"
 #include "tools/ppwtool/utf.h"
 
 namespace ppwtool {
@@ -42,7 +44,12 @@ std::optional<tessam::PackageSource> SourceOrComplain(const std::string& fileNam
 
 std::optional<tessam::PackageReport> InspectOrComplain(const std::string& fileName,
                                                        const tessam::PackageSource& source) {
-  auto report = tessam::InspectPackage(source);
+  std::optional<tessam::PackageReport> report;
+  {
+    ProgressLine progress;
+    const std::uint64_t total = std::min(source.length, tessam::kLargestPackage);  // all the reader reads
+    report = tessam::InspectPackage(CountedSource(source, progress, "checking the package", total));
+  }
   if (!report) ComplainReadError(fileName);
   return report;
 }

@@ -11,6 +11,7 @@
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/package_summary.h"
+#include "tools/ppwtool/progress.h"
 #include "tools/ppwtool/read_package.h"
 
 namespace ppwtool {
@@ -109,7 +110,14 @@ int RunVerify(const VerifyArguments& arguments) {
   // A damaged image proves nothing either way; comparing it would only add noise.
   std::optional<ImageComparison> comparison;
   if (report->sound()) {
-    comparison = tessam::CompareImage(*package, *report, *project, password);
+    {
+      ProgressLine progress;
+      // The image is read twice over: from the package and from the project.
+      const char* phase = "comparing with the project";
+      const std::uint64_t total = 2 * report->payloadBytesPresent;
+      comparison = tessam::CompareImage(CountedSource(*package, progress, phase, total), *report,
+                                        CountedSource(*project, progress, phase, total), password);
+    }
     if (!comparison) {
       std::cerr << "ppwtool: cannot read " << arguments.package << " or " << arguments.project
                 << ": read error\n";
