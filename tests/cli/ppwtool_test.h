@@ -3,6 +3,7 @@
 // stdin and its stdout and stderr in files of a scratch folder.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,8 +16,10 @@ namespace tessam::test {
 // when it could not start or ran past 60 seconds (then it is killed). One implementation per platform.
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err);
-// POSIX: the same with descriptors of the caller's as standard output and error.
-int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments, int out, int err);
+// The same with the caller's descriptors (Windows: inheritable handles) as
+// standard output and error; on Windows the child shares the caller's console.
+int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                 std::intptr_t out, std::intptr_t err);
 
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

@@ -8,7 +8,8 @@
 
 namespace tessam::test {
 
-int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments, int out, int err) {
+int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                 std::intptr_t out, std::intptr_t err) {
   // Everything the child needs is made before the fork: after it, only calls
   // that are safe in a copy of a process that may hold other threads' locks.
   const std::string programText = program.string();
@@ -20,7 +21,7 @@ int RunProcessOn(const std::filesystem::path& program, const std::vector<std::st
   if (child == 0) {
     // No shell, so no word can be split, globbed or taken as a redirection. A
     // pending alarm survives exec: it ends a child still running at the deadline.
-    if (dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(127);
+    if (dup2(in, 0) < 0 || dup2(static_cast<int>(out), 1) < 0 || dup2(static_cast<int>(err), 2) < 0) _exit(127);
     alarm(60);
     execv(argv[0], const_cast<char* const*>(argv.data()));
     _exit(127);

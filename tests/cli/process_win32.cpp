@@ -5,8 +5,10 @@
 
 namespace tessam::test {
 
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& out, const std::filesystem::path& err) {
+namespace {
+
+int Run(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out, HANDLE err,
+        DWORD flags) {
   // Each argument quoted whole, which the C runtime gives back unchanged as
   // long as it holds no quote and does not end in a backslash.
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
@@ -14,24 +16,19 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
     if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return -1;
     commandLine += L" \"" + std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring() + L"\"";
   }
-  const auto open = [](const std::filesystem::path& path, DWORD access, DWORD disposition) {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                            &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  };
-  const fw::UniqueHandle in = open(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  const fw::UniqueHandle outFile = open(out, GENERIC_WRITE, CREATE_ALWAYS);
-  const fw::UniqueHandle errFile = open(err, GENERIC_WRITE, CREATE_ALWAYS);
-  if (!in || !outFile || !errFile) return -1;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  const fw::UniqueHandle in(fw::NullIfInvalid(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                            &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!in) return -1;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in.get();
-  startup.hStdOutput = outFile.get();
-  startup.hStdError = errFile.get();
+  startup.hStdOutput = out;
+  startup.hStdError = err;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                        &startup, &info)) {
     return -1;
   }
   const fw::UniqueHandle process(info.hProcess), thread(info.hThread);
@@ -42,6 +39,26 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
     return -1;
   }
   return ::GetExitCodeProcess(process.get(), &code) ? static_cast<int>(code) : -1;
+}
+
+}  // namespace
+
+int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& out, const std::filesystem::path& err) {
+  const auto create = [](const std::filesystem::path& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  };
+  const fw::UniqueHandle outFile = create(out), errFile = create(err);
+  if (!outFile || !errFile) return -1;
+  return Run(program, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
+}
+
+int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                 std::intptr_t out, std::intptr_t err) {
+  // No flags: the child shares this process's console.
+  return Run(program, arguments, reinterpret_cast<HANDLE>(out), reinterpret_cast<HANDLE>(err), 0);
 }
 
 }  // namespace tessam::test

@@ -2,22 +2,28 @@
 // and passwords outside the ANSI code page survive; they are carried as UTF-8.
 #include <windows.h>
 
-#include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "tools/ppwtool/cli.h"
+#include "tools/ppwtool/console_win32.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/utf.h"
 
 int wmain(int argc, wchar_t** argv) {
-  SetConsoleOutputCP(CP_UTF8);
+  // Before any path is touched: a path on an empty card-reader slot or a
+  // pulled stick then fails like any other, instead of the system stopping
+  // the program with a "no disk in the drive" box. Whatever else the parent
+  // asked for stays.
+  ::SetErrorMode(::SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
+  const ppwtool::ConsoleStreams console;
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) {
     const std::wstring_view wide(argv[i]);
     auto utf8 = ppwtool::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
     if (!utf8) {
-      std::fputs("ppwtool: an argument is not valid UTF-16 text\n", stderr);
+      std::cerr << "ppwtool: an argument is not valid UTF-16 text\n";
       return ppwtool::kExitUsage;
     }
     arguments.push_back(std::move(*utf8));

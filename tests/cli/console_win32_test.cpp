@@ -1,0 +1,41 @@
+// ppwtool on a console: what it writes reaches the screen as UTF-16 whatever
+// the console's code page, and the code page stays as the user set it. The
+// test makes a console of its own and reads back what the screen holds.
+#include <windows.h>
+
+#include "framework/handles.h"
+#include "tests/cli/ppwtool_test.h"
+
+namespace tessam::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST_F(Ppwtool, ConsoleShowsEveryCharacterAndKeepsItsCodePage) {
+  // The code page of a Western cmd window, where UTF-8 bytes would show as
+  // other characters and a changed code page would break batch files.
+  ::FreeConsole();
+  ASSERT_TRUE(::AllocConsole());
+  ASSERT_TRUE(::SetConsoleOutputCP(437));
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  const fw::UniqueHandle screen(fw::NullIfInvalid(::CreateConsoleScreenBuffer(
+      GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CONSOLE_TEXTMODE_BUFFER, nullptr)));
+  ASSERT_TRUE(screen);
+  fs::create_directory(dir_ / fs::path(u8"U盘"));
+  const std::string package = Path("U盘/VANTU.PPW");
+  const auto handle = reinterpret_cast<std::intptr_t>(screen.get());
+  const fs::path program = fs::absolute(PPWTOOL_PATH);
+  EXPECT_EQ(RunProcessOn(program, {"build", Write(Path("工程.pmw"), MakeProject(1)), package}, handle, handle), 0);
+  EXPECT_EQ(::GetConsoleOutputCP(), 437u);
+  // The line starts at the left edge: the progress shown on it was blanked out.
+  std::wstring shown(4000, L' ');
+  DWORD got = 0;
+  EXPECT_TRUE(::ReadConsoleOutputCharacterW(screen.get(), shown.data(), 4000, {0, 0}, &got));
+  const std::wstring wrote = L"wrote " + Utf8Path(package).wstring() + L" (2156 bytes)";
+  EXPECT_EQ(shown.substr(0, wrote.size()), wrote);
+  EXPECT_EQ(shown.find_first_not_of(L' ', wrote.size()), std::wstring::npos);  // and nothing after it
+  ::FreeConsole();
+}
+
+}  // namespace
+}  // namespace tessam::test
