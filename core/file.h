@@ -148,6 +148,12 @@ class File {
   FileIdentity identity_;
   bool created_ = false;
   mutable FileError error_ = FileError::kNone;  // const queries record their cause too
+
+ public:
+  // A regular file for writing that this open makes: fails when anything is
+  // at `path` already, a symbolic link included. What it made and could not
+  // take hold of is removed again. created() is true.
+  static std::optional<File> CreateNew(const std::u16string& path, FileError* why = nullptr);
 };
 
 // Fills `into` from `offset`; false on a read error or an early end of file.

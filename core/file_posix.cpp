@@ -265,4 +265,27 @@ bool FlushFolderEntry(const std::u16string& path) {
   return entry && SyncFolderOf(*entry);
 }
 
+std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) {
+  const auto name = Utf16ToUtf8(path);
+  if (!name) {
+    Tell(why, FileError::kBadName);
+    return std::nullopt;
+  }
+  // O_EXCL: no existing file, and no symbolic link, is ever taken.
+  ScopedDescriptor file{OpenRetrying(name->c_str(), O_WRONLY | O_CREAT | O_EXCL)};
+  if (file.fd < 0) {
+    Tell(why, FromErrno(errno));
+    return std::nullopt;
+  }
+  struct stat info;
+  if (::fstat(file.fd, &info) == 0 && ::flock(file.fd, LOCK_EX | LOCK_NB) == 0) {
+    return File(file.Release(), IdentityOf(info), true);
+  }
+  Tell(why, FromErrno(errno));
+  // Made by this open a moment ago: an empty regular file at the name is it.
+  struct stat now;
+  if (::lstat(name->c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0) ::unlink(name->c_str());
+  return std::nullopt;
+}
+
 }  // namespace tessam

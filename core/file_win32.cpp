@@ -232,4 +232,25 @@ bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastEr
 // no check of the path is needed.
 void File::RemoveWhileHeld(const std::u16string&) { DeleteOnClose(Native(handle_)); }
 
+std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) {
+  if (path.empty()) {
+    Tell(why, FileError::kNotFound);
+    return std::nullopt;
+  }
+  // CREATE_NEW fails on anything at the path. DELETE access lets a failure
+  // remove the file through this handle.
+  ScopedHandle file{OpenExclusive(path, GENERIC_WRITE | DELETE, CREATE_NEW)};
+  if (file.handle == INVALID_HANDLE_VALUE) {
+    Tell(why, OpenFailure(path));
+    return std::nullopt;
+  }
+  const auto identity = IdentityOfHandle(file.handle);
+  if (!identity) {
+    Tell(why, FromLastError());
+    DeleteOnClose(file.handle);
+    return std::nullopt;
+  }
+  return File(reinterpret_cast<NativeHandle>(std::exchange(file.handle, INVALID_HANDLE_VALUE)), *identity, true);
+}
+
 }  // namespace tessam

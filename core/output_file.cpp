@@ -22,7 +22,7 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
     why = FileError::kSameFile;
     return std::nullopt;
   }
-  auto file = File::OpenForWriting(path, &why);
+  auto file = options.createNew ? File::CreateNew(path, &why) : File::OpenForWriting(path, &why);
   if (!file) return std::nullopt;
   const bool created = file->created();
   OutputFile output(path, std::move(*file), created || options.removeReplacedFile);

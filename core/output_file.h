@@ -25,6 +25,9 @@ struct OutputFileOptions {
   // Whether Discard removes a file that existed before and was cut by Open.
   // A file this run created is always removed.
   bool removeReplacedFile = false;
+  // Open makes a new file and fails when anything is at the path already: a
+  // fresh name for a file that is to take another's place once complete.
+  bool createNew = false;
 };
 
 class OutputFile {

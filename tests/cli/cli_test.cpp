@@ -56,7 +56,8 @@ TEST_F(Ppwtool, RoundTripGivesBackTheImageWithThePasswordPlanted) {
     EXPECT_EQ(Expect(0, {"extract", package, Path("映像.bin")}).err, "");
     Bytes image(project.begin() + 256, project.end());
     std::copy(c.planted.begin(), c.planted.end(), image.begin() + 8);
-    EXPECT_EQ(Read(Path("映像.bin")), image);
+    EXPECT_EQ(Read(Path("映像.bin")), image);  // the second and third replace the first
+    EXPECT_FALSE(StrayFileLeft());
     EXPECT_EQ(Read(Path("工程 一.pmw")), project);  // the project is only read
   }
 }

@@ -108,12 +108,36 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
     const std::string err = Expect(2, {"extract", package, c.image, "--force"}).err;  // --force changes none of this
     EXPECT_TRUE(Contains(err, c.message)) << err;
     EXPECT_EQ(fs::symlink_status(c.image).type(), c.kept);
-    EXPECT_FALSE(fs::exists(Path("made.bin")));
+    EXPECT_FALSE(fs::exists(Path("made.bin")) || StrayFileLeft());
     EXPECT_EQ(Read(package), sound);
   }
   // A report that cannot be written is a failure too.
   EXPECT_EQ(RunProcess(PPWTOOL_PATH, {"inspect", "--json", package}, "/dev/full", Path("err")), 2);
   EXPECT_TRUE(Contains(Text(Path("err")), "standard output"));
+}
+
+// extract writes a new image beside the old one and puts it in place only
+// when complete: a failure or an interrupt leaves the old image byte for byte
+// and no stray file. Through a symbolic link the link stays, its target changes.
+TEST_F(PpwtoolFaults, ExtractReplacesAnImageOnlyWhenComplete) {
+  BuildPackage(2100);  // an image of five read chunks
+  fs::create_symlink("target.ppw", Path("link"));
+  const Bytes old(10, 7);
+  const struct { const char* fault; bool throughLink; int exit; const char* message; } cases[] = {
+      {"write:0", false, 2, "no space left"}, {"write:2", true, 2, "no space left"},
+      {"fsync:0", true, 2, "input/output"}, {"write:1:interrupt", false, 1, "stopped"},
+      {"", true, 0, ""}, {"", false, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + (c.throughLink ? " through the link" : ""));
+    Write(target, old);
+    setenv("TESSAM_FAULT", c.fault, 1);
+    EXPECT_TRUE(Contains(Expect(c.exit, {"extract", package, Path(c.throughLink ? "link" : "target.ppw")}).err,
+                         c.message));
+    EXPECT_EQ(Read(target), c.exit == 0 ? MakeImage(2100) : old);
+    EXPECT_TRUE(fs::is_symlink(Path("link")));
+    EXPECT_FALSE(StrayFileLeft());
+  }
 }
 
 // A reader that went away makes a failed write like any other, never a death

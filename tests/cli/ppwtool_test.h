@@ -3,6 +3,7 @@
 // stdin and its stdout and stderr in files of a scratch folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -51,6 +52,11 @@ class Ppwtool : public ::testing::Test {
     const std::string out = Path("stdout" + std::to_string(++runs)), err = Path("stderr" + std::to_string(runs));
     EXPECT_EQ(RunProcess(program, arguments, Utf8Path(out), Utf8Path(err)), exitCode) << Text(err);
     return {Text(out), Text(err)};
+  }
+  // Whether a new image, written beside its place under such a name, was left behind.
+  bool StrayFileLeft() const {
+    return std::any_of(std::filesystem::directory_iterator(dir_.path), std::filesystem::directory_iterator(),
+                       [](const auto& entry) { return entry.path().filename().u8string().starts_with(u8".ppwtool-"); });
   }
   // A sound package built from a project of `blocks` blocks.
   std::string BuildPackage(std::uint16_t blocks) const {

@@ -47,8 +47,9 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
                const std::filesystem::path& out, const std::filesystem::path& err) {
   const auto create = [](const std::filesystem::path& path) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
   };
   const fw::UniqueHandle outFile = create(out), errFile = create(err);
   if (!outFile || !errFile) return -1;

@@ -56,7 +56,8 @@ CLI::App* AddExtract(CLI::App& app, ExtractArguments& arguments) {
   CLI::App* extract = app.add_subcommand(
       "extract", "Check a package like inspect, then write its unscrambled program image.");
   extract->add_option("PACKAGE", arguments.package, "Package file to read")->required();
-  extract->add_option("IMAGE", arguments.image, "File to write the program image to (replaced if it exists)")
+  extract->add_option("IMAGE", arguments.image,
+                      "File to write the program image to (an old one is replaced only by a complete image)")
       ->required();
   extract->add_flag("--force", arguments.force, "Extract even from a damaged package (problems go to stderr)");
   extract->footer(
