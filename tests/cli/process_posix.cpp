@@ -40,9 +40,7 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
   constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
   const int to = open(out.c_str(), kWrite, 0644), errors = open(err.c_str(), kWrite, 0644);
   const int status = to < 0 || errors < 0 ? -1 : RunProcessOn(program, arguments, to, errors);
-  for (int fd : {to, errors}) {
-    if (fd >= 0) close(fd);
-  }
+  for (int fd : {to, errors}) close(fd);  // -1 included: nothing to close, no harm
   return status;
 }
 

@@ -7,6 +7,12 @@ namespace tessam::test {
 
 namespace {
 
+fw::UniqueHandle OpenInheritable(const std::filesystem::path& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                          &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
 int Run(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out, HANDLE err,
         DWORD flags) {
   // Each argument quoted whole, which the C runtime gives back unchanged as
@@ -16,9 +22,7 @@ int Run(const std::filesystem::path& program, const std::vector<std::string>& ar
     if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return -1;
     commandLine += L" \"" + std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring() + L"\"";
   }
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const fw::UniqueHandle in(fw::NullIfInvalid(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                            &inherit, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  const fw::UniqueHandle in = OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
   if (!in) return -1;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -45,13 +49,8 @@ int Run(const std::filesystem::path& program, const std::vector<std::string>& ar
 
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err) {
-  const auto create = [](const std::filesystem::path& path) {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_WRITE,
-                                                            FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  };
-  const fw::UniqueHandle outFile = create(out), errFile = create(err);
+  const fw::UniqueHandle outFile = OpenInheritable(out, GENERIC_WRITE, CREATE_ALWAYS),
+                         errFile = OpenInheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
   if (!outFile || !errFile) return -1;
   return Run(program, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
 }
