@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool longEnough = size >= 258 && size - 256 >= length;
   if (result == 0) {
     Require(!fs::exists(package));
-    Require(builder.lastFailure() == (longEnough ? tessam::BuildFailure::kNone : tessam::BuildFailure::kProjectTooShort));
+    Require(builder.result().failure == (longEnough ? tessam::BuildFailure::kNone : tessam::BuildFailure::kProjectTooShort));
     return 0;
   }
   Require(longEnough);

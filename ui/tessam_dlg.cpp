@@ -208,15 +208,17 @@ void CTessamDlg::StartWorker() {
   }
   job->builder = builder_;
   job->channel = channel_;
-  // Writing (which follows the reading chunk by chunk) is the first half of a
-  // build, reading the package back from the device the second; only changes
-  // are posted, so a large build sends at most a thousand messages.
+  // Each phase fills its share of the task-bar button: reading the project from
+  // a local disk is quick, writing to a stick takes longest, reading it back a
+  // little less. Only changes are posted, so a build sends at most a thousand
+  // messages.
   builder_->SetProgressObserver(
       [channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done, std::uint64_t total) mutable {
-        if (phase == BuildPhase::kReading) return;
-        const std::uint64_t half = WorkerChannel::kProgressScale / 2;
-        const std::uint64_t part = total ? done * half / total : half;
-        const auto now = static_cast<unsigned>((phase == BuildPhase::kReadingBack ? half : 0) + part);
+        static_assert(WorkerChannel::kProgressScale == 1000);
+        constexpr unsigned kStart[] = {0, 100, 600};  // reading, writing, reading back
+        constexpr unsigned kShare[] = {100, 500, 400};
+        const auto index = static_cast<std::size_t>(phase);
+        const auto now = static_cast<unsigned>(kStart[index] + (total ? done * kShare[index] / total : kShare[index]));
         if (now != std::exchange(last, now)) channel->ReportProgress(now);
       });
 

@@ -294,13 +294,8 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
 }
 
 // The builder's own failures are the core tests' business; one shows that
-// a failure reaches the user: a stick that keeps one wrong bit, so the
-// package read back differs from the one written.
+// a failure reaches the user: a package folder that does not exist.
 TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
-  builder->SetTestSeams({[](std::uint64_t, std::span<std::uint8_t> readBack) {
-    readBack[100] ^= 1;
-    return true;
-  }});
   const Bytes project = MakeProject(2);
   WriteFile(projectPath, project);
   const std::wstring missing = folder.File(L"missing.pmw");
@@ -310,7 +305,7 @@ TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
       {"empty package path", projectPath, L"", kPathMissing},
       // Start and end kept, so the box still fits the screen.
       {"huge project path", huge, packagePath, kPathMissing + L"D:\\xx"},
-      {"package read back differs", projectPath, packagePath, kFailed},  // last, for lastFailure below
+      {"package folder missing", projectPath, folder.File(L"missing\\VANTU.PPW"), kFailed},  // last, for result below
   };
   RECT screen{}, placed{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
@@ -328,7 +323,7 @@ TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
     dialog.Dismiss(box);
   }
   EXPECT_EQ(ReadFile(projectPath), project);
-  EXPECT_EQ(builder->lastFailure(), BuildFailure::kPackageDiffers);
+  EXPECT_EQ(builder->result().failure, BuildFailure::kPackageNotOpenable);
   EXPECT_FALSE(std::filesystem::exists(packagePath));
   EXPECT_TRUE(log->paths().empty());
 }
@@ -406,7 +401,7 @@ TEST_F(MainDialog, CloseButtonAndCloseBoxStopABuildOfTheLargestProject) {
       dialog.Click(IDC_CLOSE_BUTTON);
     }
     ASSERT_TRUE(dialog.WaitForEnd()) << "the dialog hangs";
-    EXPECT_EQ(builder->lastFailure(), BuildFailure::kStopped) << "the build ran to its end before the stop";
+    EXPECT_EQ(builder->result().failure, BuildFailure::kStopped) << "the build ran to its end before the stop";
     EXPECT_FALSE(std::filesystem::exists(packagePath)) << "no partial package";
     EXPECT_TRUE(log->paths().empty());
     const SavedSettings saved = SettingsFile(settingsPath).Load();
