@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/byte_order.h"
 #include "core/crc16.h"
 
 namespace tessam {
@@ -35,6 +34,20 @@ constexpr Field kFields[] = {
     {layout::kHeaderChecksumOffset, 4, Encoding::kBigEndian},
 };
 
+// A native integer at `in` written big-endian at `out` (toFile), or back.
+template <typename Integer>
+void ConvertInteger(const std::uint8_t* in, std::uint8_t* out, bool toFile) {
+  constexpr std::size_t kSize = sizeof(Integer);
+  Integer value = 0;
+  if (toFile) {
+    std::memcpy(&value, in, kSize);
+    for (std::size_t i = 0; i < kSize; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * (kSize - 1 - i)));
+  } else {
+    for (std::size_t i = 0; i < kSize; ++i) value = static_cast<Integer>((value << 8) | in[i]);
+    std::memcpy(out, &value, kSize);
+  }
+}
+
 // Copies one field from `from` to `to` (both 64 bytes), turning an integer
 // from native to big-endian (`toFile`) or back.
 void Convert(const Field& field, const std::uint8_t* from, std::uint8_t* to, bool toFile) {
@@ -42,24 +55,10 @@ void Convert(const Field& field, const std::uint8_t* from, std::uint8_t* to, boo
   std::uint8_t* out = to + field.offset;
   if (field.encoding == Encoding::kAsIs) {
     std::memcpy(out, in, field.size);
-  } else if (field.size == 4) {
-    std::uint32_t value;
-    if (toFile) {
-      std::memcpy(&value, in, 4);
-      StoreBigEndian32(out, value);
-    } else {
-      value = LoadBigEndian32(in);
-      std::memcpy(out, &value, 4);
-    }
+  } else if (field.size == sizeof(std::uint32_t)) {
+    ConvertInteger<std::uint32_t>(in, out, toFile);
   } else {
-    std::uint16_t value;
-    if (toFile) {
-      std::memcpy(&value, in, 2);
-      StoreBigEndian16(out, value);
-    } else {
-      value = LoadBigEndian16(in);
-      std::memcpy(out, &value, 2);
-    }
+    ConvertInteger<std::uint16_t>(in, out, toFile);
   }
 }
 
@@ -92,10 +91,8 @@ PackageHeader DecodeHeader(std::span<const std::uint8_t, layout::kHeaderSize> by
 
 HeaderBytes SealHeader(PackageHeader& header, std::uint16_t reservedWord) {
   header.reservedWord = reservedWord;
-  HeaderBytes bytes = EncodeHeader(header);
-  header.headerChecksum = Crc16(bytes.data(), layout::kHeaderChecksummedSize);
-  StoreBigEndian32(bytes.data() + layout::kHeaderChecksumOffset, header.headerChecksum);
-  return bytes;
+  header.headerChecksum = Crc16(EncodeHeader(header).data(), layout::kHeaderChecksummedSize);
+  return EncodeHeader(header);
 }
 
 std::uint8_t ScrambleKey(const std::uint8_t (&seeds)[layout::kSeedCount]) {
