@@ -5,6 +5,7 @@
 // then the real shell call behind the reveal.
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -211,6 +212,11 @@ HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
   ::GlobalUnlock(memory);
   return memory;
 }
+// Drops `names` on the dialog and returns once it has handled them.
+void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
+  ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
+  dialog.Sync();
+}
 
 TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   const std::wstring project = folder.File(L"LINE1.PMW"), other = folder.File(L"notes.txt");
@@ -225,10 +231,18 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
     dialog.SetPaths(L"before.pmw", L"before.PPW");
-    ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(c.dropped)), 0);
-    dialog.Sync();
+    Drop(dialog, c.dropped);
     EXPECT_EQ(dialog.Paths(), c.projectAfter + L" | " + c.packageAfter);
   }
+  // Wine, unlike Windows, hands drops to a dialog that a box has disabled.
+  dialog.SetPaths(L"before.pmw", L"before.PPW");
+  dialog.SetText(IDC_PASSWORD, L"short");
+  dialog.Click(IDC_GENERATE);
+  const auto warning = dialog.WaitForOwned();
+  ASSERT_TRUE(warning && warning->text == L"密码必须为8位字符！");
+  Drop(dialog, {project, folder.path.wstring()});
+  EXPECT_EQ(dialog.Paths(), L"before.pmw | before.PPW") << "a drop under the box";
+  dialog.Dismiss(*warning);
   // Smoke check of path completion: both path edits are taken over by it,
   // the password edit is not.
   const auto procedure = [&](int id) { return ::GetWindowLongPtrW(dialog.item(id), GWLP_WNDPROC); };
@@ -245,16 +259,29 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "cancel keeps the path";
 
+  // The open-file box fills the project path. The user goes into the
+  // project's folder first: the box leaves the current directory where it
+  // was, or a stick holding that folder could not be removed safely.
   const std::wstring picked = folder.File(L"picked.pmw");
   WriteFile(picked, std::string(300, '\0'));
+  const auto currentBefore = std::filesystem::current_path();
   dialog.Click(IDC_BROWSE_PROJECT);
   box = dialog.WaitForOwned();
   ASSERT_TRUE(box);
   // The file-name field of the explorer-style box (cmb13, or edt1 in old ones).
   const HWND name = ::GetDlgItem(box->window, ::GetDlgItem(box->window, 0x47C) ? 0x47C : 0x480);
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
+  const auto boxIsInFolder = [&] {
+    wchar_t shown[MAX_PATH] = {};
+    ::SendMessageW(box->window, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
+    return ::lstrcmpiW(shown, folder.path.c_str()) == 0;
+  };
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.path.c_str()));
+  ::PostMessageW(box->window, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil(boxIsInFolder)) << "the box did not go into the folder";
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"picked.pmw"));
   dialog.Dismiss(*box);
   EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_PROJECT_PATH) == picked; }));
+  EXPECT_EQ(std::filesystem::current_path(), currentBefore);
 }
 
 TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt) {
@@ -358,6 +385,11 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
                             IDC_ENCRYPT, IDC_PASSWORD}) {
     EXPECT_TRUE(::IsWindowEnabled(dialog.item(enabled))) << enabled;
   }
+  // A drop passes the disabled project path by (Wine would deliver it there).
+  const std::wstring stick = folder.File(L"stick");
+  std::filesystem::create_directory(stick);
+  Drop(dialog, {folder.File(L"dropped.pmw"), stick});
+  EXPECT_EQ(dialog.Paths(), projectPath + L" | " + stick + L"\\VANTU.PPW");
   // A second worker would complain at once about the empty package path.
   dialog.SetText(IDC_PACKAGE_PATH, L"");
   dialog.Click(IDC_GENERATE);
