@@ -152,6 +152,26 @@ TEST_F(MainDialog, StartsFromTheSettingsFile) {
   }
 }
 
+// An HDROP as Explorer hands it over: a DROPFILES record, then the names,
+// each ended by a NUL, and one more NUL. The receiver frees it.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
+  std::wstring list;
+  for (const std::wstring& name : names) list += name + L'\0';
+  list += L'\0';
+  const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+  ::GlobalUnlock(memory);
+  return memory;
+}
+// Drops `names` on the dialog and returns once it has handled them.
+void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
+  ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
+  dialog.Sync();
+}
+
 // Without the swallowing, Escape would end the dialog, Enter in an edit would
 // end it too, and Enter on a focused button would press that button.
 TEST_F(MainDialog, KeysDoNothingAndThePasswordWantsEightCharactersOnlyWhenEncrypting) {
@@ -193,29 +213,11 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordWantsEightCharactersOnlyWhenEncryp
     EXPECT_EQ(box->caption, c.refused ? fw::ApplicationTitle() : L"提示");
     EXPECT_EQ(box->text, c.refused ? L"密码必须为8位字符！" : kPathMissing);
     EXPECT_EQ(box->icon, ::LoadIconW(nullptr, c.refused ? IDI_WARNING : IDI_INFORMATION));
+    Drop(dialog, {projectPath, folder.path.wstring()});  // Wine, unlike Windows, delivers it
+    EXPECT_EQ(dialog.Paths(), L" | ") << "a drop under the box";
     dialog.Dismiss(*box);
     EXPECT_TRUE(!c.refused || WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); })) << "focus";
   }
-}
-
-// An HDROP as Explorer hands it over: a DROPFILES record, then the names,
-// each ended by a NUL, and one more NUL. The receiver frees it.
-HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
-  std::wstring list;
-  for (const std::wstring& name : names) list += name + L'\0';
-  list += L'\0';
-  const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-  auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = TRUE;
-  std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
-  ::GlobalUnlock(memory);
-  return memory;
-}
-// Drops `names` on the dialog and returns once it has handled them.
-void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
-  ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
-  dialog.Sync();
 }
 
 TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
@@ -234,15 +236,6 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
     Drop(dialog, c.dropped);
     EXPECT_EQ(dialog.Paths(), c.projectAfter + L" | " + c.packageAfter);
   }
-  // Wine, unlike Windows, hands drops to a dialog that a box has disabled.
-  dialog.SetPaths(L"before.pmw", L"before.PPW");
-  dialog.SetText(IDC_PASSWORD, L"short");
-  dialog.Click(IDC_GENERATE);
-  const auto warning = dialog.WaitForOwned();
-  ASSERT_TRUE(warning && warning->text == L"密码必须为8位字符！");
-  Drop(dialog, {project, folder.path.wstring()});
-  EXPECT_EQ(dialog.Paths(), L"before.pmw | before.PPW") << "a drop under the box";
-  dialog.Dismiss(*warning);
   // Smoke check of path completion: both path edits are taken over by it,
   // the password edit is not.
   const auto procedure = [&](int id) { return ::GetWindowLongPtrW(dialog.item(id), GWLP_WNDPROC); };
@@ -259,9 +252,8 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "cancel keeps the path";
 
-  // The open-file box fills the project path. The user goes into the
-  // project's folder first: the box leaves the current directory where it
-  // was, or a stick holding that folder could not be removed safely.
+  // The open-file box fills the project path, and leaves the current
+  // directory alone, also after the user went into another folder in it.
   const std::wstring picked = folder.File(L"picked.pmw");
   WriteFile(picked, std::string(300, '\0'));
   const auto currentBefore = std::filesystem::current_path();
@@ -270,15 +262,14 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   ASSERT_TRUE(box);
   // The file-name field of the explorer-style box (cmb13, or edt1 in old ones).
   const HWND name = ::GetDlgItem(box->window, ::GetDlgItem(box->window, 0x47C) ? 0x47C : 0x480);
-  const auto boxIsInFolder = [&] {
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.path.c_str()));
+  ::PostMessageW(box->window, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] {
     wchar_t shown[MAX_PATH] = {};
     ::SendMessageW(box->window, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(shown));
     return ::lstrcmpiW(shown, folder.path.c_str()) == 0;
-  };
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.path.c_str()));
-  ::PostMessageW(box->window, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitUntil(boxIsInFolder)) << "the box did not go into the folder";
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"picked.pmw"));
+  })) << "the box did not go into the folder";
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
   dialog.Dismiss(*box);
   EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_PROJECT_PATH) == picked; }));
   EXPECT_EQ(std::filesystem::current_path(), currentBefore);
@@ -386,10 +377,9 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
     EXPECT_TRUE(::IsWindowEnabled(dialog.item(enabled))) << enabled;
   }
   // A drop passes the disabled project path by (Wine would deliver it there).
-  const std::wstring stick = folder.File(L"stick");
-  std::filesystem::create_directory(stick);
-  Drop(dialog, {folder.File(L"dropped.pmw"), stick});
-  EXPECT_EQ(dialog.Paths(), projectPath + L" | " + stick + L"\\VANTU.PPW");
+  std::filesystem::create_directory(folder.path / L"stick");
+  Drop(dialog, {folder.File(L"dropped.pmw"), folder.File(L"stick")});
+  EXPECT_EQ(dialog.Paths(), projectPath + L" | " + folder.File(L"stick\\VANTU.PPW"));
   // A second worker would complain at once about the empty package path.
   dialog.SetText(IDC_PACKAGE_PATH, L"");
   dialog.Click(IDC_GENERATE);
