@@ -311,6 +311,10 @@ fw::MessageResult CTessamDlg::OnSetCursor(WPARAM, LPARAM hitTest) {
 
 fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
   const UniqueDrop files(reinterpret_cast<HDROP>(drop));
+  // Windows hands no drop to a disabled window, but Wine does: while a box
+  // of the dialog is open, and into an edit that a build has disabled, the
+  // dialog refuses drops itself.
+  if (!TakesInput()) return 0;
   const std::wstring extension = fw::LoadResourceString(IDS_PROJECT_EXTENSION);
   // The first project file and the first folder count; anything else is ignored.
   std::wstring project, folder;
@@ -324,8 +328,10 @@ fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
       project = name;
     }
   }
-  if (!project.empty()) ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, project.c_str());
-  if (!folder.empty()) {
+  if (!project.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PROJECT_PATH))) {
+    ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, project.c_str());
+  }
+  if (!folder.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PACKAGE_PATH))) {
     const std::wstring package = PackagePathInFolder(folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
     ::SetDlgItemTextW(GetSafeHwnd(), IDC_PACKAGE_PATH, package.c_str());
   }
@@ -350,6 +356,12 @@ fw::MessageResult CTessamDlg::OnPaint(WPARAM, LPARAM) {
 
 fw::MessageResult CTessamDlg::OnQueryDragIcon(WPARAM, LPARAM) {
   return reinterpret_cast<LRESULT>(icon_.get());
+}
+
+bool CTessamDlg::TakesInput() const {
+  // The count also covers the moments in which a box already, or still,
+  // runs its message loop while the dialog is enabled.
+  return modalWindows_ == 0 && ::IsWindowEnabled(GetSafeHwnd());
 }
 
 std::wstring CTessamDlg::ControlText(int controlId) const { return fw::WindowText(GetDlgItem(controlId)); }
