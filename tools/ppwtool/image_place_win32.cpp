@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/windows_path.h"
 #include "tools/ppwtool/image_place.h"
 
 namespace ppwtool {
@@ -9,8 +10,6 @@ namespace ppwtool {
 namespace {
 
 using tessam::FileError;
-
-const wchar_t* Wide(const std::u16string& path) { return reinterpret_cast<const wchar_t*>(path.c_str()); }
 
 FileError FromLastError() {
   switch (::GetLastError()) {
@@ -24,12 +23,12 @@ FileError FromLastError() {
   }
 }
 
-// The path the system resolves `path` to, through symbolic links; `path`
-// itself when nothing is there yet.
-std::u16string FinalPath(const std::u16string& path) {
-  const HANDLE file = ::CreateFileW(Wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+// The absolute path Windows resolves `path` to, through symbolic links.
+std::wstring FinalPath(const std::u16string& path) {
+  const std::wstring given = tessam::WindowsPath(path);
+  const HANDLE file = ::CreateFileW(given.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return path;
+  if (file == INVALID_HANDLE_VALUE) return given;  // nothing there yet
   std::wstring final(MAX_PATH, L'\0');
   DWORD length = ::GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0);
   if (length >= final.size()) {  // too small: the length asked for counts the terminator
@@ -37,8 +36,9 @@ std::u16string FinalPath(const std::u16string& path) {
     length = ::GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0);
   }
   ::CloseHandle(file);
-  if (length == 0 || length >= final.size()) return path;
-  return std::u16string(final.begin(), final.begin() + length);
+  if (length == 0 || length >= final.size()) return given;
+  final.resize(length);
+  return final;
 }
 
 }  // namespace
@@ -48,19 +48,19 @@ std::optional<ImagePlace> FindImagePlace(const std::u16string& imagePath, FileEr
     why = FileError::kBadName;
     return std::nullopt;
   }
-  const std::u16string path = FinalPath(imagePath);
-  return ImagePlace{path, path.substr(0, path.find_last_of(u"\\/:") + 1)};
+  const std::wstring path = FinalPath(imagePath);
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+  return ImagePlace{std::u16string(path.begin(), path.end()), std::u16string(folder.begin(), folder.end())};
 }
 
 bool PutInPlace(tessam::OutputFile& image, const std::u16string& written, const ImagePlace& place,
                 FileError& why) {
+  const std::wstring from = tessam::WindowsPath(written), to = tessam::WindowsPath(place.path);
   // Windows moves no file held open with share mode 0, so the handle goes first.
   image.Keep();
-  if (::MoveFileExW(Wide(written), Wide(place.path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   why = FromLastError();
-  ::DeleteFileW(Wide(written));
+  ::DeleteFileW(from.c_str());
   return false;
 }
 
