@@ -41,7 +41,7 @@ int StopAfter(tessam::PackageBuilder& builder, const tessam::BuildRequest& reque
     return 1;
   } else {
     std::printf("stop after %4d ms: returned %.1f ms after the request (%s)\n", delayMs,
-                Milliseconds(returned - requested), tessam::Describe(builder.lastFailure()));
+                Milliseconds(returned - requested), tessam::Describe(builder.result().failure));
   }
   return 0;
 }
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   if (argc == 5) return StopAfter(builder, request, std::atoi(argv[4]));
   if (phases) return BuildInPhases(builder, request);
   if (builder.Build(request) != 1) {
-    std::fprintf(stderr, "build failed: %s\n", tessam::Describe(builder.lastFailure()));
+    std::fprintf(stderr, "build failed: %s\n", tessam::Describe(builder.result().failure));
     return 1;
   }
   // The build is over once Build returns; the program keeps the payload it

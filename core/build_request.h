@@ -1,16 +1,15 @@
 #pragma once
-#include <array>
 #include <optional>
 #include <string>
 
-#include "core/package_layout.h"
+#include "core/package_format.h"
 
 namespace tessam {
 
 // What one build needs: UTF-16 paths in the platform's form, and the password
-// to plant (exactly 8 UTF-16 units) or none.
+// to plant or none.
 struct BuildRequest {
-  using Password = std::array<char16_t, project::kPasswordLength>;
+  using Password = tessam::Password;
 
   std::u16string projectPath;
   std::u16string packagePath;

@@ -40,11 +40,12 @@ std::uint16_t UpdateByte(std::uint16_t crc, std::uint8_t byte) {
 // One 16-byte block given as two words in file order (byte 0 lowest in `low`).
 std::uint16_t UpdateBlock(std::uint16_t crc, std::uint64_t low, std::uint64_t high) {
   low ^= crc;
-  std::uint16_t result = 0;
-  for (std::size_t j = 0; j < 8; ++j) {
-    result ^= kTables[15 - j][(low >> (8 * j)) & 0xFFu] ^ kTables[7 - j][(high >> (8 * j)) & 0xFFu];
-  }
-  return result;
+  const auto& t = kTables;
+  return static_cast<std::uint16_t>(
+      t[15][low & 0xFF] ^ t[14][(low >> 8) & 0xFF] ^ t[13][(low >> 16) & 0xFF] ^ t[12][(low >> 24) & 0xFF] ^
+      t[11][(low >> 32) & 0xFF] ^ t[10][(low >> 40) & 0xFF] ^ t[9][(low >> 48) & 0xFF] ^ t[8][low >> 56] ^
+      t[7][high & 0xFF] ^ t[6][(high >> 8) & 0xFF] ^ t[5][(high >> 16) & 0xFF] ^ t[4][(high >> 24) & 0xFF] ^
+      t[3][(high >> 32) & 0xFF] ^ t[2][(high >> 40) & 0xFF] ^ t[1][(high >> 48) & 0xFF] ^ t[0][high >> 56]);
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 // implementation per platform (file_win32.cpp, file_posix.cpp), chosen by CMake.
 //
 // Exclusive means: while this program holds a File, no other open of the same
-// file succeeds. Windows gives that with share mode 0; POSIX has only advisory
-// locks, so there it is an flock(LOCK_EX) that every File takes, which also
-// makes a second File on the same file in this process fail.
+// file for reading, writing or deleting succeeds. Windows gives that with share
+// modes; POSIX has only advisory locks, so there it is an flock(LOCK_EX) that
+// every File takes, which also makes a second File on the same file in this
+// process fail.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -64,21 +65,20 @@ class File {
   // files another open holds; `why` (if given) learns the cause.
   static std::optional<File> OpenForReading(const std::u16string& path, FileError* why = nullptr);
 
-  // A regular file for writing, created if absent. Never truncates: the caller
-  // checks what it got (Identity) before it calls Truncate. created() tells
-  // whether this open made the file. A file it made and could not take hold of
-  // is removed again before the failure is returned.
+  // A regular file for writing, created if absent, and readable past the
+  // system's cache (ReadUncachedAt) without a second open that another
+  // program could race. Never truncates: the caller checks what it got
+  // (Identity) before it calls Truncate. created() tells whether this open
+  // made the file. A file it made and could not take hold of is removed again
+  // before the failure is returned.
   static std::optional<File> OpenForWriting(const std::u16string& path, FileError* why = nullptr);
 
-  File(File&& other) noexcept
-      : handle_(std::exchange(other.handle_, kInvalid)),
-        identity_(other.identity_),
-        created_(other.created_),
-        error_(other.error_) {}
+  File(File&& other) noexcept { *this = std::move(other); }
   File& operator=(File&& other) noexcept {
     if (this != &other) {
       Close();
       handle_ = std::exchange(other.handle_, kInvalid);
+      uncached_ = std::exchange(other.uncached_, kInvalid);
       identity_ = other.identity_;
       created_ = other.created_;
       error_ = other.error_;
@@ -97,16 +97,17 @@ class File {
   // the file), or none on a read error (its cause in lastError()).
   std::optional<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> into);
 
+  // For a file opened for writing: reads as ReadAt does, but from the device,
+  // not from what the system's cache remembers. `offset`, into.size() and
+  // into.data() must be multiples of kUncachedAlignment; short only at the end.
+  static constexpr std::size_t kUncachedAlignment = std::size_t{64} << 10;  // a multiple of every sector size
+  std::optional<std::size_t> ReadUncachedAt(std::uint64_t offset, std::span<std::uint8_t> into);
+
   // Cuts the file to length 0; the next Write starts at offset 0.
   bool Truncate();
 
-  // Appends all of `bytes` at the current position, or fails. May already start
-  // moving them to the device, so that the final Flush has little left to do.
+  // Appends all of `bytes` at the current position, or fails.
   bool Write(std::span<const std::uint8_t> bytes);
-
-  // Overwrites bytes already written, at `offset`, or fails. Later Writes
-  // still append.
-  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
   // Returns once every written byte has reached the device.
   bool Flush();
@@ -114,24 +115,15 @@ class File {
   // Removes the entry `path` leads to while this File still holds it, and only
   // if that entry is this very file (through a symbolic link, the target's).
   // A failure to remove is not an error: the caller has cut the file already.
-  // On Windows the file goes when its handle closes.
+  // On Windows the file goes when its handles close.
   void RemoveWhileHeld(const std::u16string& path);
 
   bool created() const { return created_; }
-  // The cause of the last failed Size, Truncate, Write or Flush.
+  // The cause of the last failed Size, ReadAt, Truncate, Write or Flush.
   FileError lastError() const { return error_; }
 
-  // Releases the handle and the hold; harmless when already closed.
+  // Releases the handles and the hold; harmless when already closed.
   void Close();
-
-  // For the device read-back (device_reader_*.cpp), which works on the same
-  // file beside this layer: the descriptor or HANDLE, still owned by this File;
-  // and a File taking ownership of one opened there (none, and the handle
-  // closed, if its identity cannot be had). `created` carries over whether
-  // this run made the file, which decides what a later discard may remove.
-  // (Adopt is Windows's alone: there the read-back reopens the file.)
-  std::intptr_t native() const { return handle_; }
-  static std::optional<File> Adopt(std::intptr_t handle, bool created);
 
  private:
   using NativeHandle = std::intptr_t;  // a descriptor or a HANDLE
@@ -145,6 +137,8 @@ class File {
   }
 
   NativeHandle handle_ = kInvalid;
+  // The uncached reader of a file opened for writing; on POSIX opened at its first use.
+  NativeHandle uncached_ = kInvalid;
   FileIdentity identity_;
   bool created_ = false;
   mutable FileError error_ = FileError::kNone;  // const queries record their cause too

@@ -1,5 +1,6 @@
 // The file layer on POSIX systems: descriptors, flock() for exclusivity,
-// device and inode for identity, UTF-8 file names.
+// device and inode for identity, UTF-8 file names (each path converted
+// once, by Utf16ToUtf8, where it enters this layer).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "core/file.h"
@@ -109,20 +111,6 @@ bool SyncFolderOf(const std::string& entry) {
   return dir.fd >= 0 && (::fsync(dir.fd) == 0 || errno == EINVAL);
 }
 
-// At most this much written data may still be on its way to the device while
-// more is written: enough to keep the device busy, little enough that the final
-// flush (which no stop request can cut short) has only a moment's work left.
-constexpr off_t kWriteBackWindow = off_t{16} << 20;
-
-// Starts write-back of the range just written and waits for what lies more
-// than a window behind it, so dirty pages never pile up.
-void PaceWriteBack([[maybe_unused]] int fd, [[maybe_unused]] off_t start, [[maybe_unused]] off_t length) {
-#if defined(__linux__)
-  ::sync_file_range(fd, start, length, SYNC_FILE_RANGE_WRITE);
-  if (start > kWriteBackWindow) ::sync_file_range(fd, 0, start - kWriteBackWindow, SYNC_FILE_RANGE_WAIT_BEFORE);
-#endif
-}
-
 }  // namespace
 
 bool PathExists(const std::u16string& path) {
@@ -197,7 +185,9 @@ std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* 
 
 void File::Close() {
   // Closing the descriptor releases the flock() with it.
-  if (handle_ != kInvalid) ::close(Descriptor(std::exchange(handle_, kInvalid)));
+  for (NativeHandle* handle : {&uncached_, &handle_}) {
+    if (*handle != kInvalid) ::close(Descriptor(std::exchange(*handle, kInvalid)));
+  }
 }
 
 std::optional<std::uint64_t> File::Size() const {
@@ -226,26 +216,49 @@ bool File::Truncate() {
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
-  const int fd = Descriptor(handle_);
-  const off_t start = ::lseek(fd, 0, SEEK_CUR);
-  if (start < 0) return Fail(FromErrno(errno));
-  const off_t end = start + static_cast<off_t>(bytes.size());
-  if (!WriteAt(static_cast<std::uint64_t>(start), bytes)) return false;
-  if (::lseek(fd, end, SEEK_SET) != end) return Fail(FromErrno(errno));
-  PaceWriteBack(fd, start, end - start);
-  return true;
-}
-
-bool File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
-    const ssize_t put = ::pwrite(Descriptor(handle_), bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    const ssize_t put = ::write(Descriptor(handle_), bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) return Fail(FromErrno(errno));  // a full disk gives ENOSPC, a size limit EFBIG
     if (put == 0) return Fail(FileError::kNoSpace);
     bytes = bytes.subspan(static_cast<std::size_t>(put));
-    offset += static_cast<std::uint64_t>(put);
   }
   return true;
+}
+
+// A second descriptor on the same open file, by its entry in /proc, with
+// O_DIRECT; where the file system refuses direct reads (tmpfs), an ordinary one
+// after the flushed pages have been dropped from the cache. The held
+// descriptor's flock() covers it.
+std::optional<std::size_t> File::ReadUncachedAt(std::uint64_t offset, std::span<std::uint8_t> into) {
+  const auto dropCachedPages = [this] { ::posix_fadvise(Descriptor(uncached_), 0, 0, POSIX_FADV_DONTNEED); };
+  if (uncached_ == kInvalid) {
+    const std::string self = "/proc/self/fd/" + std::to_string(handle_);
+    uncached_ = OpenRetrying(self.c_str(), O_RDONLY | O_DIRECT);
+    if (uncached_ < 0 && errno == EINVAL) {
+      uncached_ = OpenRetrying(self.c_str(), O_RDONLY);
+      if (uncached_ >= 0) dropCachedPages();
+    }
+    if (uncached_ < 0) {
+      uncached_ = kInvalid;
+      Fail(FromErrno(errno));
+      return std::nullopt;
+    }
+  }
+  for (;;) {
+    const ssize_t got = ::pread(Descriptor(uncached_), into.data(), into.size(), static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno == EINTR) continue;
+    const int error = errno;
+    const int flags = ::fcntl(Descriptor(uncached_), F_GETFL);
+    // Some file systems take O_DIRECT at the open and refuse it at the read.
+    if (error != EINVAL || flags < 0 || !(flags & O_DIRECT) ||
+        ::fcntl(Descriptor(uncached_), F_SETFL, flags & ~O_DIRECT) != 0) {
+      Fail(FromErrno(error));
+      return std::nullopt;
+    }
+    dropCachedPages();
+  }
 }
 
 bool File::Flush() { return ::fsync(Descriptor(handle_)) == 0 || Fail(FromErrno(errno)); }

@@ -1,35 +1,32 @@
-// The file layer on Windows: handles opened with share mode 0, identity by
-// volume serial number and file index, UTF-16 paths passed straight through.
+// The file layer on Windows: handles whose share modes admit no other open,
+// identity by volume serial number and file index, paths converted once by
+// WindowsPath.
 #include <windows.h>
 
 #include <algorithm>
 #include <utility>
 
 #include "core/file.h"
+#include "core/windows_path.h"
 
 namespace tessam {
 namespace {
 
 HANDLE Native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-const wchar_t* Wide(const std::u16string& path) {
-  static_assert(sizeof(wchar_t) == sizeof(char16_t));
-  return reinterpret_cast<const wchar_t*>(path.c_str());
-}
-
-// Closes a handle when it goes out of scope (for the short-lived ones here).
+// Closes a handle when it goes out of scope, unless it was handed on.
 struct ScopedHandle {
   HANDLE handle;
   ~ScopedHandle() {
     if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   }
+  std::intptr_t Release() { return reinterpret_cast<std::intptr_t>(std::exchange(handle, INVALID_HANDLE_VALUE)); }
 };
 
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber,
-                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return FileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
 FileError FromLastError() {
@@ -52,16 +49,17 @@ void Tell(FileError* why, FileError error) {
 }
 
 // A failed open of a folder says "access denied"; the real cause is kinder.
-FileError OpenFailure(const std::u16string& path) {
+FileError OpenFailure(const std::wstring& path) {
   const FileError error = FromLastError();
-  const DWORD attributes = GetFileAttributesW(Wide(path));
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   return folder ? FileError::kNotRegularFile : error;
 }
 
-// Share mode 0: while this handle lives, every other open of the file fails.
-HANDLE OpenExclusive(const std::u16string& path, DWORD access, DWORD disposition) {
-  return CreateFileW(Wide(path), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
+  return CreateFileW(path.c_str(), access, share, nullptr, disposition, flags | FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Marks the file to go when its last handle closes, by the handle, so it is
@@ -75,43 +73,43 @@ bool DeleteOnClose(HANDLE handle) {
 // One ReadFile or WriteFile moves at most a DWORD's worth.
 constexpr std::size_t kLargestTransfer = 1u << 30;
 
+std::optional<std::size_t> ReadFrom(HANDLE file, std::uint64_t offset, std::span<std::uint8_t> into) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  if (ReadFile(file, into.data(), static_cast<DWORD>(std::min(into.size(), kLargestTransfer)), &got, &at)) return got;
+  if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool PathExists(const std::u16string& path) {
-  return !path.empty() && GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
+  return !path.empty() && GetFileAttributesW(WindowsPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   if (path.empty()) return std::nullopt;
-  // No read, write or delete access asked, so this open is not refused by a
-  // handle that holds the file with share mode 0.
-  const ScopedHandle file{CreateFileW(Wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+  // No read, write or delete access asked, so no share mode refuses this open.
+  const ScopedHandle file{Open(WindowsPath(path), 0, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS)};
   if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
   return IdentityOfHandle(file.handle);
 }
 
 bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data
 
-std::optional<File> File::Adopt(std::intptr_t handle, bool created) {
-  const HANDLE native = reinterpret_cast<HANDLE>(handle);
-  const auto identity = IdentityOfHandle(native);
-  if (!identity) {
-    CloseHandle(native);
-    return std::nullopt;
-  }
-  return File(handle, *identity, created);
-}
-
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   if (path.empty()) {
     Tell(why, FileError::kNotFound);
     return std::nullopt;
   }
+  const std::wstring name = WindowsPath(path);
+  // Share mode 0: while this handle lives, every other open of the file fails.
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened, as wanted.
-  ScopedHandle file{OpenExclusive(path, GENERIC_READ, OPEN_EXISTING)};
+  ScopedHandle file{Open(name, GENERIC_READ, 0, OPEN_EXISTING)};
   if (file.handle == INVALID_HANDLE_VALUE) {
-    Tell(why, OpenFailure(path));
+    Tell(why, OpenFailure(name));
     return std::nullopt;
   }
   const auto identity = IdentityOfHandle(file.handle);
@@ -119,7 +117,7 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
     Tell(why, identity ? FileError::kNotRegularFile : FromLastError());
     return std::nullopt;
   }
-  return File(reinterpret_cast<NativeHandle>(std::exchange(file.handle, INVALID_HANDLE_VALUE)), *identity, false);
+  return File(file.Release(), *identity, false);
 }
 
 std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
@@ -127,31 +125,54 @@ std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* 
     Tell(why, FileError::kNotFound);
     return std::nullopt;
   }
-  // OPEN_ALWAYS creates a missing file and keeps an existing one whole, and
-  // tells which it did. DELETE access lets a failure remove the file through
-  // this handle; where it is not granted, an existing file is only cut.
-  bool created = false;
-  ScopedHandle file{OpenExclusive(path, GENERIC_WRITE | DELETE, OPEN_ALWAYS)};
-  if (file.handle != INVALID_HANDLE_VALUE) {
-    created = GetLastError() != ERROR_ALREADY_EXISTS;
-  } else if (GetLastError() == ERROR_ACCESS_DENIED) {
-    file.handle = OpenExclusive(path, GENERIC_WRITE, OPEN_EXISTING);
-  }
-  if (file.handle == INVALID_HANDLE_VALUE) {
-    Tell(why, OpenFailure(path));
+  const std::wstring name = WindowsPath(path);
+  // Two handles that together admit no third open for reading, writing or
+  // deleting: the uncached reader shares only writing and deleting, the writer
+  // only reading. The reader comes first, so that scanners and indexers, which
+  // open a file to read it the moment they notice it, find it held from before
+  // it is cut until it was read back. OPEN_ALWAYS creates a missing file and
+  // keeps an existing one whole, and tells which it did. DELETE access lets a
+  // failure remove the file through the writer; where it is not granted, an
+  // existing file is only cut.
+  ScopedHandle reader{Open(name, GENERIC_READ, FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+                           FILE_FLAG_NO_BUFFERING)};
+  if (reader.handle == INVALID_HANDLE_VALUE) {
+    Tell(why, OpenFailure(name));
     return std::nullopt;
   }
-  const auto identity = IdentityOfHandle(file.handle);
-  if (GetFileType(file.handle) != FILE_TYPE_DISK || !identity) {
-    Tell(why, identity ? FileError::kNotRegularFile : FromLastError());
-    if (created) DeleteOnClose(file.handle);  // a file made by this open must not outlive the failure
-    return std::nullopt;
+  const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+  ScopedHandle writer{Open(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, OPEN_EXISTING)};
+  if (writer.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    writer.handle = Open(name, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
   }
-  return File(reinterpret_cast<NativeHandle>(std::exchange(file.handle, INVALID_HANDLE_VALUE)), *identity, created);
+  const FileError writerError = writer.handle == INVALID_HANDLE_VALUE ? FromLastError() : FileError::kNone;
+  const auto identity = IdentityOfHandle(reader.handle);
+  const FileError error = [&] {
+    if (writer.handle == INVALID_HANDLE_VALUE) return writerError;
+    if (GetFileType(reader.handle) != FILE_TYPE_DISK) return FileError::kNotRegularFile;
+    if (!identity) return FileError::kOther;
+    if (IdentityOfHandle(writer.handle) != identity) return FileError::kHeld;  // another file put at the path between
+    return FileError::kNone;
+  }();
+  if (error == FileError::kNone) {
+    File opened(writer.Release(), *identity, created);
+    opened.uncached_ = reader.Release();
+    return opened;
+  }
+  Tell(why, error);
+  // A file this open made must not outlive the failure: removed by a handle
+  // of its own, and only if it is still that file.
+  const ScopedHandle remover{created ? Open(name, DELETE, kShareAll, OPEN_EXISTING) : INVALID_HANDLE_VALUE};
+  if (remover.handle != INVALID_HANDLE_VALUE && identity && IdentityOfHandle(remover.handle) == identity) {
+    DeleteOnClose(remover.handle);
+  }
+  return std::nullopt;
 }
 
 void File::Close() {
-  if (handle_ != kInvalid) CloseHandle(Native(std::exchange(handle_, kInvalid)));
+  for (NativeHandle* handle : {&uncached_, &handle_}) {
+    if (*handle != kInvalid) CloseHandle(Native(std::exchange(*handle, kInvalid)));
+  }
 }
 
 std::optional<std::uint64_t> File::Size() const {
@@ -164,16 +185,16 @@ std::optional<std::uint64_t> File::Size() const {
 }
 
 std::optional<std::size_t> File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> into) {
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(offset);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-  DWORD got = 0;
-  const DWORD wanted = static_cast<DWORD>(std::min(into.size(), kLargestTransfer));
-  if (!ReadFile(Native(handle_), into.data(), wanted, &got, &at)) {
-    if (GetLastError() == ERROR_HANDLE_EOF) return 0;
-    Fail(FromLastError());
-    return std::nullopt;
-  }
+  const auto got = ReadFrom(Native(handle_), offset, into);
+  if (!got) Fail(FromLastError());
+  return got;
+}
+
+// FILE_FLAG_NO_BUFFERING reads whole sectors into sector-aligned memory, from
+// the device; the writer's cached pages were flushed before.
+std::optional<std::size_t> File::ReadUncachedAt(std::uint64_t offset, std::span<std::uint8_t> into) {
+  const auto got = ReadFrom(Native(uncached_), offset, into);
+  if (!got) Fail(FromLastError());
   return got;
 }
 
@@ -183,52 +204,20 @@ bool File::Truncate() {
          Fail(FromLastError());
 }
 
-namespace {
-
-// Writes all of `bytes` at `offset`; the file pointer ends behind them.
-FileError WriteAllAt(HANDLE file, std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+bool File::Write(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD put = 0;
     const DWORD wanted = static_cast<DWORD>(std::min(bytes.size(), kLargestTransfer));
-    if (!WriteFile(file, bytes.data(), wanted, &put, &at)) return FromLastError();
-    if (put == 0) return FileError::kNoSpace;
+    if (!WriteFile(Native(handle_), bytes.data(), wanted, &put, nullptr)) return Fail(FromLastError());
+    if (put == 0) return Fail(FileError::kNoSpace);
     bytes = bytes.subspan(put);
-    offset += put;
   }
-  return FileError::kNone;
-}
-
-std::optional<std::uint64_t> FilePointer(HANDLE file) {
-  LARGE_INTEGER at{};
-  if (!SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT)) return std::nullopt;
-  return static_cast<std::uint64_t>(at.QuadPart);
-}
-
-}  // namespace
-
-bool File::Write(std::span<const std::uint8_t> bytes) {
-  const auto at = FilePointer(Native(handle_));
-  if (!at) return Fail(FromLastError());
-  const FileError error = WriteAllAt(Native(handle_), *at, bytes);
-  return error == FileError::kNone || Fail(error);
-}
-
-bool File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  const auto end = FilePointer(Native(handle_));
-  if (!end) return Fail(FromLastError());
-  if (const FileError error = WriteAllAt(Native(handle_), offset, bytes); error != FileError::kNone) return Fail(error);
-  // Put the pointer back, so that Write goes on appending.
-  LARGE_INTEGER back{};
-  back.QuadPart = static_cast<LONGLONG>(*end);
-  return SetFilePointerEx(Native(handle_), back, nullptr, FILE_BEGIN) || Fail(FromLastError());
+  return true;
 }
 
 bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastError()); }
 
-// The handle holds the file exclusively and is the file that was written, so
+// The writer holds the file exclusively and is the file that was written, so
 // no check of the path is needed.
 void File::RemoveWhileHeld(const std::u16string&) { DeleteOnClose(Native(handle_)); }
 

@@ -10,8 +10,9 @@ namespace tessam {
 std::optional<ImageComparison> CompareImage(const PackageSource& package, const PackageReport& report,
                                             const PackageSource& project,
                                             const std::optional<BuildRequest::Password>& password) {
-  constexpr std::uint64_t kPasswordStart = project::kPasswordOffset - project::kImageOffset;
+  constexpr std::uint64_t kPasswordStart = kPasswordImageOffset;
   constexpr std::uint64_t kPasswordEnd = kPasswordStart + project::kPasswordLength;
+  const auto planted = password ? std::optional(PasswordBytes(*password)) : std::nullopt;
   ImageComparison result;
   result.projectLength = project.length;
   if (project.length >= project::kBlockCountOffset + 2) {
@@ -44,9 +45,8 @@ std::optional<ImageComparison> CompareImage(const PackageSource& package, const 
         differs(at);
       } else if (at < kPasswordStart || at >= kPasswordEnd) {
         if (image[i] != expected[i]) differs(at);
-      } else if (password) {
-        // The builder plants the low 8 bits of each UTF-16 unit.
-        if (image[i] != static_cast<std::uint8_t>((*password)[at - kPasswordStart])) {
+      } else if (planted) {
+        if (image[i] != (*planted)[at - kPasswordStart]) {
           result.passwordBytesDiffer = true;
           differs(at);
         }

@@ -53,10 +53,6 @@ bool OutputFile::Write(std::span<const std::uint8_t> bytes) {
   return file_.Write(bytes) || Fail(file_.lastError());
 }
 
-bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
-  return file_.WriteAt(offset, bytes) || Fail(file_.lastError());
-}
-
 bool OutputFile::Finish() {
   if (!file_.Flush()) return Fail(file_.lastError());
   if (IdentityOfPath(path_) != file_.Identity()) return Fail(FileError::kVanished);

@@ -44,9 +44,6 @@ class OutputFile {
   // Appends all of `bytes`, or fails.
   bool Write(std::span<const std::uint8_t> bytes);
 
-  // Overwrites bytes already written at `offset`.
-  bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
-
   // Brings the contents, and a new file's folder entry, to the device, then
   // checks that the path still leads to this file: a moved or removed folder
   // must not pass for a written file.
@@ -61,7 +58,7 @@ class OutputFile {
 
   FileError lastError() const { return error_; }
 
-  // The file itself, for the read-back after Finish; it stays held and owned here.
+  // The file itself, for reading it back after Finish; it stays held and owned here.
   File& held() { return file_; }
 
  private:

@@ -3,35 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/byte_order.h"
 #include "core/crc16.h"
 
 namespace tessam {
 
 namespace {
 
-// Mirrors the 64 header bytes into the record, numbers converted to native.
-PackageHeader ParseHeader(const std::uint8_t* bytes) {
-  PackageHeader header{};
-  std::memcpy(header.magic, bytes + layout::kMagicOffset, layout::kMagicSize);
-  header.formatVersion = LoadBigEndian32(bytes + layout::kFormatVersionOffset);
-  header.payloadLength = LoadBigEndian32(bytes + layout::kPayloadLengthOffset);
-  header.payloadChecksum = LoadBigEndian32(bytes + layout::kPayloadChecksumOffset);
-  header.programLength = LoadBigEndian32(bytes + layout::kProgramLengthOffset);
-  std::memcpy(header.seeds, bytes + layout::kSeedsOffset, layout::kSeedCount);
-  header.reservedWord = LoadBigEndian16(bytes + layout::kReservedWordOffset);
-  std::memcpy(header.filler, bytes + layout::kFillerOffset, layout::kFillerCount);
-  // The reserved block is raw bytes in the file; copy it as it lies so that a
-  // reader of the record sees the file's byte order, not a converted number.
-  std::memcpy(reinterpret_cast<std::uint8_t*>(&header) + layout::kReservedOffset,
-              bytes + layout::kReservedOffset, layout::kReservedSize);
-  std::memcpy(header.webAddress, bytes + layout::kWebAddressOffset, layout::kWebAddressSize);
-  header.headerChecksum = LoadBigEndian32(bytes + layout::kHeaderChecksumOffset);
-  return header;
-}
-
+// No draw gives 255: every seed and filler byte is taken modulo it.
 bool AnyIs255(const std::uint8_t* bytes, std::size_t count) {
-  return std::find(bytes, bytes + count, std::uint8_t{255}) != bytes + count;
+  return std::find(bytes, bytes + count, std::uint8_t{kDrawModulus}) != bytes + count;
 }
 
 // Large enough that reading costs few calls, small enough to stay a rounding
@@ -116,7 +96,7 @@ std::optional<PackageReport> InspectPackage(const PackageSource& source) {
 
   std::uint8_t bytes[layout::kHeaderSize];
   if (!ReadExactly(source, 0, bytes)) return std::nullopt;
-  const PackageHeader header = ParseHeader(bytes);
+  const PackageHeader header = DecodeHeader(bytes);
   report.hasHeader = true;
   report.header = header;
   report.scrambleKey = ScrambleKey(header.seeds);

@@ -12,14 +12,9 @@
 #include <vector>
 
 #include "core/file.h"
-#include "core/package_header.h"
+#include "core/package_format.h"
 
 namespace tessam {
-
-// The largest package the builder can write: 65535 blocks.
-inline constexpr std::uint64_t kLargestPayload =
-    std::uint64_t{0xFFFF} * project::kBytesPerBlock + project::kImageTrailer;
-inline constexpr std::uint64_t kLargestPackage = layout::kHeaderSize + kLargestPayload;
 
 // Where the reader takes its bytes from: an open file, bytes in memory, or
 // whatever a test makes up. `readAt` reads up to into.size() bytes at `offset`
@@ -44,19 +39,16 @@ enum class PackageProblem {
   kWrongFormatVersion,      // not 0x0133EE16
   kFileLength,              // file length is not 64 + payload length
   kFileTooLong,             // longer than the largest package the builder can write
-  kProgramLength,           // payload length is not program length + 92
-  kBlockCount,              // program length is not the image's block count x 2000
+  kProgramLength,           // payload length is not program length + the image trailer
+  kBlockCount,              // program length is not the image's block count x bytes per block
   kPayloadChecksum,         // stored payload checksum differs from the computed one
   kHeaderChecksum,          // stored header checksum differs from the computed one
-  kSeedByte255,             // a key seed (bytes 20..23) is 255
+  kSeedByte255,             // a key seed (bytes 20..23) is 255, which no draw gives
   kFillerByte255,           // a filler byte (26..31) is 255
-  kReservedBytes,           // bytes 32..46 are not all 0xFF
+  kReservedBytes,           // bytes 32..46 are not all kReservedByte
   kReservedWord,            // bytes 24..25 are not 0
   kBadWebAddress,           // bytes 47..59 are not 13 printable ASCII characters
 };
-
-// What the web address may hold: space to tilde.
-inline bool IsPrintableAscii(std::uint8_t byte) { return byte >= 0x20 && byte <= 0x7E; }
 
 // Stable short name, e.g. "payload-checksum"; used in JSON and messages.
 const char* ProblemName(PackageProblem problem);

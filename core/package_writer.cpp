@@ -1,133 +1,108 @@
 #include "core/package_writer.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 
-#include "core/byte_order.h"
-#include "core/crc16.h"
+#include "core/output_file.h"
 
 namespace tessam {
 namespace {
 
-void CopyBytes(std::uint8_t* out, const void* from, std::size_t size) { std::memcpy(out, from, size); }
+struct AlignedRelease {
+  void operator()(std::uint8_t* bytes) const {
+    ::operator delete[](bytes, std::align_val_t{File::kUncachedAlignment});
+  }
+};
+using AlignedBuffer = std::unique_ptr<std::uint8_t[], AlignedRelease>;
+
+// The first file offset in [offset, offset + got.size()) at which `got` is not
+// what was written (the header, then the payload); none where it all matches.
+std::optional<std::uint64_t> FirstDifference(std::span<const std::uint8_t> header,
+                                             std::span<const std::uint8_t> payload, std::uint64_t offset,
+                                             std::span<const std::uint8_t> got) {
+  const std::pair<std::uint64_t, std::span<const std::uint8_t>> parts[] = {{0, header}, {header.size(), payload}};
+  for (const auto& [start, part] : parts) {
+    if (got.empty() || offset >= start + part.size()) continue;
+    const auto expected = part.subspan(static_cast<std::size_t>(offset - start));
+    const std::size_t length = std::min(expected.size(), got.size());
+    // memcmp runs in wide words; the byte-wise search only once it found a difference.
+    if (std::memcmp(got.data(), expected.data(), length) != 0) {
+      const auto end = got.begin() + static_cast<std::ptrdiff_t>(length);
+      return offset + static_cast<std::uint64_t>(std::mismatch(got.begin(), end, expected.begin()).first - got.begin());
+    }
+    offset += length;
+    got = got.subspan(length);
+  }
+  if (!got.empty()) return offset;  // the file goes on past what was written
+  return std::nullopt;
+}
+
+// Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
+// they were given, while the cache still holds the good ones. So the file is
+// read back from the device and compared byte for byte; a file longer or
+// shorter than what was written differs where the two part.
+BuildResult ReadBack(File& file, std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload,
+                     const WriteContext& context) {
+  const AlignedBuffer buffer(static_cast<std::uint8_t*>(
+      ::operator new[](kPackageChunk, std::align_val_t{File::kUncachedAlignment}, std::nothrow)));
+  if (!buffer) return {BuildFailure::kOutOfMemory};
+  const std::uint64_t total = header.size() + payload.size();
+  for (std::uint64_t offset = 0;;) {
+    if (context.stop.stop_requested()) return {BuildFailure::kStopped};
+    const auto got = file.ReadUncachedAt(offset, {buffer.get(), kPackageChunk});
+    if (!got) return {BuildFailure::kPackageReadBackError, file.lastError()};
+    if (const auto at = FirstDifference(header, payload, offset, {buffer.get(), *got})) {
+      return {BuildFailure::kPackageDiffers, FileError::kNone, *at};
+    }
+    offset += *got;
+    if (context.progress) context.progress(BuildPhase::kReadingBack, std::min(offset, total), total);
+    // Reads come back short only at the end of the file.
+    if (*got < kPackageChunk) {
+      if (offset == total) return {};
+      return {BuildFailure::kPackageDiffers, FileError::kNone, offset};
+    }
+  }
+}
 
 }  // namespace
 
-std::array<std::uint8_t, layout::kHeaderSize> EncodeHeader(const PackageHeader& header) {
-  std::array<std::uint8_t, layout::kHeaderSize> bytes{};
-  std::uint8_t* const out = bytes.data();
-  CopyBytes(out + layout::kMagicOffset, header.magic, layout::kMagicSize);
-  StoreBigEndian32(out + layout::kFormatVersionOffset, header.formatVersion);
-  StoreBigEndian32(out + layout::kPayloadLengthOffset, header.payloadLength);
-  StoreBigEndian32(out + layout::kPayloadChecksumOffset, header.payloadChecksum);
-  StoreBigEndian32(out + layout::kProgramLengthOffset, header.programLength);
-  CopyBytes(out + layout::kSeedsOffset, header.seeds, layout::kSeedCount);
-  StoreBigEndian16(out + layout::kReservedWordOffset, header.reservedWord);
-  CopyBytes(out + layout::kFillerOffset, header.filler, layout::kFillerCount);
-  // The reserved bytes are raw bytes, copied as they lie in the record (all
-  // 0xFF after a build); the record keeps them at their file offsets.
-  CopyBytes(out + layout::kReservedOffset, reinterpret_cast<const std::uint8_t*>(&header) + layout::kReservedOffset,
-            layout::kReservedSize);
-  CopyBytes(out + layout::kWebAddressOffset, header.webAddress, layout::kWebAddressSize);
-  StoreBigEndian32(out + layout::kHeaderChecksumOffset, header.headerChecksum);
-  return bytes;
-}
+BuildResult WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
+                         const std::u16string& packagePath, const WriteContext& context) {
+  if (packagePath.empty()) return {BuildFailure::kEmptyPath};
+  if (payload.empty() || payload.size() != header.payloadLength) return {BuildFailure::kNoPayload};
+  const HeaderBytes headerBytes = SealHeader(header, reservedWord);
+  if (context.stop.stop_requested()) return {BuildFailure::kStopped};
 
-std::array<std::uint8_t, layout::kHeaderSize> SealHeader(PackageHeader& header, std::uint16_t reservedWord) {
-  header.reservedWord = reservedWord;
-  auto bytes = EncodeHeader(header);
-  header.headerChecksum = Crc16(bytes.data(), layout::kHeaderChecksummedSize);
-  StoreBigEndian32(bytes.data() + layout::kHeaderChecksumOffset, header.headerChecksum);
-  return bytes;
-}
-
-std::optional<PackageOutput> PackageOutput::Open(const std::u16string& path, std::uint64_t payloadLength,
-                                                 const PackageWriteOptions& options, BuildFailure& why) {
-  OutputFileOptions outputOptions;
-  if (options.heldFile) outputOptions.untouchable.push_back(*options.heldFile);
-  // An old package must not survive a failed build: it would look current.
-  outputOptions.removeReplacedFile = true;
-  FileError cause = FileError::kNone;
-  auto file = OutputFile::Open(path, outputOptions, cause);
+  OutputFileOptions options;
+  if (context.heldFile) options.untouchable.push_back(*context.heldFile);
+  options.removeReplacedFile = true;
+  FileError why = FileError::kNone;
+  auto file = OutputFile::Open(packagePath, options, why);
   if (!file) {
-    why = cause == FileError::kSameFile ? BuildFailure::kSameFile : BuildFailure::kPackageNotOpenable;
-    if (options.cause && cause != FileError::kSameFile) *options.cause = cause;
-    return std::nullopt;
+    if (why == FileError::kSameFile) return {BuildFailure::kSameFile};
+    return {BuildFailure::kPackageNotOpenable, why};
   }
-  PackageOutput output(std::move(*file), path, payloadLength, options);
-  // Room for the header, which needs the payload's checksum and so comes last.
-  const std::array<std::uint8_t, layout::kHeaderSize> room{};
-  if (!output.WriteNext(room)) {
-    why = output.Fail(BuildFailure::kPackageWriteError);
-    return std::nullopt;
+  // From here every early return drops `file`, which removes it.
+  const auto writeFailed = [&] { return BuildResult{BuildFailure::kPackageWriteError, file->lastError()}; };
+  if (!file->Write(headerBytes)) return writeFailed();
+  for (std::size_t done = 0; done < payload.size();) {
+    if (context.stop.stop_requested()) return {BuildFailure::kStopped};
+    const auto chunk = payload.subspan(done, std::min(kPackageChunk, payload.size() - done));
+    if (!file->Write(chunk)) return writeFailed();
+    done += chunk.size();
+    if (context.progress) context.progress(BuildPhase::kWriting, done, payload.size());
   }
-  why = BuildFailure::kNone;
-  return output;
-}
-
-bool PackageOutput::WriteNext(std::span<const std::uint8_t> bytes) {
-  return options_->writeChunk ? options_->writeChunk(file_, bytes) : file_.Write(bytes);
-}
-
-BuildFailure PackageOutput::Fail(BuildFailure failure) {
-  if (options_->cause) *options_->cause = file_.lastError();
-  file_.Discard();
-  return failure;
-}
-
-BuildFailure PackageOutput::Append(std::span<const std::uint8_t> payload) {
-  if (!WriteNext(payload)) return Fail(BuildFailure::kPackageWriteError);
-  appended_ += payload.size();
-  return BuildFailure::kNone;
-}
-
-BuildFailure PackageOutput::Complete(std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload) {
-  if (appended_ != payloadLength_ || payload.size() != payloadLength_) return Fail(BuildFailure::kNoPayload);
-  if (options_->stop.stop_requested()) return Fail(BuildFailure::kStopped);
-  if (!file_.WriteAt(0, header) || !file_.Finish()) return Fail(BuildFailure::kPackageWriteError);
-  // Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
-  // they were given, while the cache still holds the good ones.
-  std::function<void(std::uint64_t, std::uint64_t)> readBackProgress;
-  if (options_->progress) {
-    readBackProgress = [this](std::uint64_t done, std::uint64_t total) {
-      options_->progress(BuildPhase::kReadingBack, done, total);
-    };
-  }
-  const ReadBackOutcome outcome =
-      ReadBackAndCompare(file_.held(), path_, header, payload, options_->stop, readBackProgress, options_->readBack);
-  if (outcome.failure != BuildFailure::kNone) {
-    if (outcome.failure == BuildFailure::kPackageDiffers && options_->differsAt) {
-      options_->differsAt(outcome.firstDifference);
-    }
-    return Fail(outcome.failure);
-  }
-  file_.Keep();
-  return BuildFailure::kNone;
-}
-
-BuildFailure WritePackageExplained(PackageHeader& header, std::uint16_t reservedWord,
-                                   std::span<const std::uint8_t> payload, const std::u16string& packagePath,
-                                   const PackageWriteOptions& options) {
-  if (packagePath.empty()) return BuildFailure::kEmptyPath;
-  if (payload.empty() || payload.size() != header.payloadLength) return BuildFailure::kNoPayload;
-  const auto headerBytes = SealHeader(header, reservedWord);
-  if (options.stop.stop_requested()) return BuildFailure::kStopped;
-
-  BuildFailure failure = BuildFailure::kNone;
-  auto output = PackageOutput::Open(packagePath, payload.size(), options, failure);
-  if (!output) return failure;
-  for (std::size_t done = 0; done < payload.size(); done += kPackageWriteChunk) {
-    if (options.stop.stop_requested()) return BuildFailure::kStopped;  // dropping the output removes the file
-    const auto chunk = payload.subspan(done, std::min(kPackageWriteChunk, payload.size() - done));
-    failure = output->Append(chunk);
-    if (failure != BuildFailure::kNone) return failure;
-    if (options.progress) options.progress(BuildPhase::kWriting, done + chunk.size(), payload.size());
-  }
-  return output->Complete(headerBytes, payload);
+  if (!file->Finish()) return writeFailed();
+  if (BuildResult checked = ReadBack(file->held(), headerBytes, payload, context); !checked.ok()) return checked;
+  file->Keep();
+  return {};
 }
 
 int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
-                 const std::u16string& packagePath, const PackageWriteOptions& options) {
-  return WritePackageExplained(header, reservedWord, payload, packagePath, options) == BuildFailure::kNone ? 1 : 0;
+                 const std::u16string& packagePath) {
+  return WritePackage(header, reservedWord, payload, packagePath, WriteContext{}).ok() ? 1 : 0;
 }
 
 }  // namespace tessam

@@ -65,15 +65,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool longEnough = size >= 258 && size - 256 >= length;
   if (result == 0) {
     Require(!fs::exists(package));
-    Require(builder.lastFailure() == (longEnough ? tessam::BuildFailure::kNone : tessam::BuildFailure::kProjectTooShort));
+    Require(builder.result().failure == (longEnough ? tessam::BuildFailure::kNone : tessam::BuildFailure::kProjectTooShort));
     return 0;
   }
   Require(longEnough);
   const auto file = ReadAll(package);
   Require(file.size() == 64 + length);
-  Require(tessam::LoadBigEndian32(&file[8]) == length);
-  Require(tessam::LoadBigEndian32(&file[12]) == tessam::Crc16(&file[64], length));
-  Require(tessam::LoadBigEndian32(&file[60]) == tessam::Crc16(file.data(), 60));
+  // Read here byte by byte, apart from the format's own decoding.
+  const auto bigEndian32 = [&file](std::size_t at) {
+    return std::uint32_t{file[at]} << 24 | std::uint32_t{file[at + 1]} << 16 | std::uint32_t{file[at + 2]} << 8 | file[at + 3];
+  };
+  Require(bigEndian32(8) == length);
+  Require(bigEndian32(12) == tessam::Crc16(&file[64], length));
+  Require(bigEndian32(60) == tessam::Crc16(file.data(), 60));
   const std::uint8_t seeds[4] = {file[20], file[21], file[22], file[23]};
   const std::uint8_t key = tessam::ScrambleKey(seeds);
   for (std::size_t i = 0; i < length; ++i) {

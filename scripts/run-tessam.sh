@@ -15,19 +15,23 @@ if [[ -n "${DISPLAY:-}" ]]; then
 fi
 
 shot="$tessam_root/build/tessam-running.png"
+width=1024 height=768
 fifo=$(mktemp -u); mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 ${width}x${height}x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'wineserver -k >/dev/null 2>&1 || true; kill "$xvfb_pid" 2>/dev/null || true' EXIT
 read -r display_number <"$fifo"; rm -f "$fifo"
 export DISPLAY=":$display_number"
 
 tessam_start_session
-"$tessam_wine" "$(basename "$exe")" </dev/null >/dev/null 2>&1 &
+# Xvfb has no window manager to draw title bars. Wine's own desktop draws
+# them, so the picture shows the title, icon and close box a user sees.
+"$tessam_wine" explorer "/desktop=tessam,${width}x${height}" "$(basename "$exe")" </dev/null >/dev/null 2>&1 &
+desktop_pid=$!
 "$here/wait-for-window.sh" "Halvor" 60
 sleep 1  # let the first paint finish before the picture is taken
 import -window root "$shot"
 echo "No X display here, so Tessam is running on a private virtual display ($DISPLAY)."
 echo "Screenshot: $shot"
 echo "Press Ctrl+C to stop it."
-wait
+wait "$desktop_pid"  # the desktop ends with its last window

@@ -46,7 +46,10 @@ std::optional<std::wstring> AskForProjectFile(HWND owner) {
   box.lpstrFile = file.data();
   box.nMaxFile = kLongestPath;
   box.lpstrDefExt = extension.c_str();
-  box.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
+  // Without OFN_NOCHANGEDIR the box would leave the process in the
+  // project's folder: Windows then refuses to remove a stick holding it, and
+  // relative paths typed later would resolve against it.
+  box.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
   if (!::GetOpenFileNameW(&box)) return std::nullopt;
   file.resize(file.find(L'\0'));
   return file;

@@ -1,7 +1,6 @@
 #include "ui/generation_worker.h"
 
-#include <shlwapi.h>
-
+#include "core/file.h"
 #include "framework/strings.h"
 #include "ui/message_path.h"
 #include "ui/resource.h"
@@ -12,7 +11,8 @@ namespace {
 
 std::u16string ToUtf16(const std::wstring& text) { return {text.begin(), text.end()}; }
 
-bool SomethingExistsAt(const std::wstring& path) { return !path.empty() && ::PathFileExistsW(path.c_str()); }
+// The core's check, which hands Windows a long path in the form it takes.
+bool SomethingExistsAt(const std::wstring& path) { return PathExists(ToUtf16(path)); }
 
 }  // namespace
 

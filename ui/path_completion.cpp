@@ -5,8 +5,9 @@
 
 namespace tessam {
 
-// The shell's object itself rather than SHAutoComplete, which is only a stub
-// in Wine; on Windows both give the same completion.
+// The shell's completion object over its list of files and folders, which on
+// Windows is what SHAutoComplete sets up. Wine has the object but only a
+// stub of the list, so under Wine the edits suggest nothing.
 void PathCompletion::Attach(HWND edit) {
   fw::ComPtr<IUnknown> folders;
   if (FAILED(::CoCreateInstance(CLSID_ACListISF, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,

@@ -208,15 +208,17 @@ void CTessamDlg::StartWorker() {
   }
   job->builder = builder_;
   job->channel = channel_;
-  // Writing (which follows the reading chunk by chunk) is the first half of a
-  // build, reading the package back from the device the second; only changes
-  // are posted, so a large build sends at most a thousand messages.
+  // Each phase fills its share of the task-bar button: reading the project from
+  // a local disk is quick, writing to a stick takes longest, reading it back a
+  // little less. Only changes are posted, so a build sends at most a thousand
+  // messages.
   builder_->SetProgressObserver(
       [channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done, std::uint64_t total) mutable {
-        if (phase == BuildPhase::kReading) return;
-        const std::uint64_t half = WorkerChannel::kProgressScale / 2;
-        const std::uint64_t part = total ? done * half / total : half;
-        const auto now = static_cast<unsigned>((phase == BuildPhase::kReadingBack ? half : 0) + part);
+        static_assert(WorkerChannel::kProgressScale == 1000);
+        constexpr unsigned kStart[] = {0, 100, 600};  // reading, writing, reading back
+        constexpr unsigned kShare[] = {100, 500, 400};
+        const auto index = static_cast<std::size_t>(phase);
+        const auto now = static_cast<unsigned>(kStart[index] + (total ? done * kShare[index] / total : kShare[index]));
         if (now != std::exchange(last, now)) channel->ReportProgress(now);
       });
 
@@ -309,6 +311,10 @@ fw::MessageResult CTessamDlg::OnSetCursor(WPARAM, LPARAM hitTest) {
 
 fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
   const UniqueDrop files(reinterpret_cast<HDROP>(drop));
+  // Windows hands no drop to a disabled window, but Wine does: while a box
+  // of the dialog is open, and into an edit that a build has disabled, the
+  // dialog refuses drops itself.
+  if (!TakesInput()) return 0;
   const std::wstring extension = fw::LoadResourceString(IDS_PROJECT_EXTENSION);
   // The first project file and the first folder count; anything else is ignored.
   std::wstring project, folder;
@@ -322,8 +328,10 @@ fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
       project = name;
     }
   }
-  if (!project.empty()) ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, project.c_str());
-  if (!folder.empty()) {
+  if (!project.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PROJECT_PATH))) {
+    ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, project.c_str());
+  }
+  if (!folder.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PACKAGE_PATH))) {
     const std::wstring package = PackagePathInFolder(folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
     ::SetDlgItemTextW(GetSafeHwnd(), IDC_PACKAGE_PATH, package.c_str());
   }
@@ -348,6 +356,12 @@ fw::MessageResult CTessamDlg::OnPaint(WPARAM, LPARAM) {
 
 fw::MessageResult CTessamDlg::OnQueryDragIcon(WPARAM, LPARAM) {
   return reinterpret_cast<LRESULT>(icon_.get());
+}
+
+bool CTessamDlg::TakesInput() const {
+  // The count also covers the moments in which a box already, or still,
+  // runs its message loop while the dialog is enabled.
+  return modalWindows_ == 0 && ::IsWindowEnabled(GetSafeHwnd());
 }
 
 std::wstring CTessamDlg::ControlText(int controlId) const { return fw::WindowText(GetDlgItem(controlId)); }

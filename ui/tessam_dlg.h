@@ -76,6 +76,8 @@ class CTessamDlg : public fw::CDialog {
   // True when no worker can be using the builder any more.
   bool StopWorker();
 
+  // False while a modal window of the dialog is open.
+  bool TakesInput() const;
   std::wstring ControlText(int controlId) const;
   bool EncryptionChecked() const;
 

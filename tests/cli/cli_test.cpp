@@ -5,7 +5,7 @@
 
 #include <regex>
 
-#include "core/build_failure.h"
+#include "core/build_result.h"
 #include "core/file.h"
 #include "core/package_builder.h"
 #include "core/package_reader.h"

@@ -29,24 +29,27 @@ class PpwtoolFaults : public Ppwtool {
   const std::string project = Path("p.pmw"), package = Path("VANTU.PPW"), target = Path("target.ppw");
 };
 
-// A build cut short anywhere, or interrupted, leaves no package: through a link
-// (to an old package) the target goes and the link stays; a file it made is removed.
+// A build cut short before it writes leaves an old package as it was; once
+// writing began, anywhere, or interrupted, it leaves no package: through a
+// link (to an old package) the target goes and the link stays; a file it made
+// is removed.
 TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
-  const struct { const char* fault; bool throughLink; const char* message; std::uint16_t blocks = 2100; } cases[] = {
-      {"write:0", true, "no space left"}, {"write:2", true, "no space left"},  // the header's room, the second chunk
-      {"fsync:0", true, "input/output"}, {"fsync:1", false, "input/output"},  // the file, the new entry's folder
-      {"ftruncate:0", true, "cannot be opened"},
-      {"read:0", false, "not be read: input/output"},  // before the cut
-      {"read:3", true, "not be read: input/output"},   // after it
-      {"fstat:1", false, "not be read: input/output"}, {"fstat:2", false, "cannot be opened"},
-      {"flock:1", false, "cannot be opened"}, {"", false, "file size limit"},
-      {"read:1:flip", false, "byte is at file offset 0; the USB stick may be faulty"},  // each read changed
-      {"read:6", false, "could not be read back"}, {"read:6:einval", true, "could not be read back"},  // read-back
-      {"write:1:interrupt", true, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
+  const struct { const char* fault; bool throughLink, keepsOld; const char* message; std::uint16_t blocks = 2100; } cases[] = {
+      {"write:0", true, false, "no space left"}, {"write:2", true, false, "no space left"},  // the header, a chunk
+      {"fsync:0", true, false, "input/output"}, {"fsync:1", false, false, "input/output"},  // the file, its folder
+      {"ftruncate:0", true, false, "cannot be opened"},
+      {"read:0", true, true, "not be read: input/output"},  // the block count
+      {"read:3", true, true, "not be read: input/output"},  // the image, all read before the package is opened
+      {"fstat:1", false, true, "not be read: input/output"}, {"fstat:2", true, true, "cannot be opened"},
+      {"flock:1", true, true, "cannot be opened"}, {"", false, false, "file size limit"},
+      {"read:1:flip", false, false, "byte is at file offset 0; the USB stick may be faulty"},  // each read changed
+      {"read:6", false, false, "could not be read back"},  // the read-back
+      {"read:6:einval", true, false, "could not be read back"},
+      {"write:1:interrupt", true, false, "stopped", 65535},  // Ctrl+C in the first payload chunk of the largest
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fault);
-    const Bytes source = MakeProject(c.blocks);  // 2100 blocks: a package of two write chunks
+    const Bytes source = MakeProject(c.blocks);  // 2100 blocks: an image of five read chunks
     Write(project, source);
     fs::remove(package);
     if (c.throughLink) {
@@ -61,7 +64,8 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
     const std::string err = Expect(1, {"build", project, package}).err;
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_TRUE(Contains(err, c.message)) << err;
-    EXPECT_FALSE(fs::exists(package));
+    EXPECT_EQ(Read(package), c.keepsOld && c.throughLink ? Bytes(10, 1) : Bytes{});
+    EXPECT_EQ(fs::exists(package), c.keepsOld && c.throughLink);
     EXPECT_EQ(fs::is_symlink(package), c.throughLink);
     EXPECT_EQ(Read(project), source);
   }

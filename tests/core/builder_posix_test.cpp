@@ -1,20 +1,15 @@
 // Builder cases only POSIX systems can stage: a package changed on disk while
-// it is read back, FIFOs at either path, and files on descriptor 0; and the
-// payload memory's mappings. (Real write failures are staged in the CLI fault
+// it is read back, FIFOs at either path, and files on descriptor 0. (Real write failures are staged in the CLI fault
 // tests.)
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cinttypes>
-#include <cstdio>
-#include <fstream>
 
 #include "core/package_builder.h"
 #include "core/package_reader.h"
 #include "core/package_writer.h"
-#include "core/payload_memory.h"
 #include "tests/core/test_support.h"
 
 namespace tessam {
@@ -33,13 +28,15 @@ TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cutTo);
     PackageBuilder builder;
-    builder.SetTestSeams({[&](std::uint64_t offset, std::span<std::uint8_t>) {
-                            // Once the first piece is in.
-                            return offset != 0 || ::truncate(package.c_str(), c.cutTo) == 0;
-                          }});
+    builder.SetProgressObserver([&](BuildPhase phase, std::uint64_t done, std::uint64_t) {
+      // Once the first piece is in.
+      if (phase == BuildPhase::kReadingBack && done == kPackageChunk) {
+        EXPECT_EQ(::truncate(package.c_str(), c.cutTo), 0);
+      }
+    });
     EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 0);
-    EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageDiffers);
-    EXPECT_EQ(builder.firstDifference(), c.differsAt);
+    EXPECT_EQ(builder.result().failure, BuildFailure::kPackageDiffers);
+    EXPECT_EQ(builder.result().firstDifference, c.differsAt);
     EXPECT_FALSE(std::filesystem::exists(package));
   }
 }
@@ -52,9 +49,9 @@ TEST(PackageBuilderPosix, FifoFailsAtOnceInsteadOfWaitingForAWriter) {
   test::WriteFile(file, test::MakeProject(0));
   PackageBuilder builder;
   EXPECT_EQ(builder.Build({fifo.u16string(), (dir / "VANTU.PPW").u16string(), {}}), 0);
-  EXPECT_EQ(builder.lastFailure(), BuildFailure::kProjectNotOpenable);
+  EXPECT_EQ(builder.result().failure, BuildFailure::kProjectNotOpenable);
   EXPECT_EQ(builder.Build({file.u16string(), fifo.u16string(), {}}), 0);
-  EXPECT_EQ(builder.lastFailure(), BuildFailure::kPackageNotOpenable);
+  EXPECT_EQ(builder.result().failure, BuildFailure::kPackageNotOpenable);
 }
 
 // A program started with standard input closed gets descriptor 0 for the first
@@ -69,16 +66,16 @@ TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
   ASSERT_GE(input, 0);
   ::close(0);
   PackageBuilder builder;
-  EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 1) << Describe(builder.lastFailure());
+  EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), 1) << Describe(builder.result().failure);
   PackageHeader header = builder.header();
   EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string()), 1);
   // Descriptor 0 comes free once the last byte is written, for the read-back.
   ASSERT_EQ(::open("/dev/null", O_RDONLY), 0);
-  PackageWriteOptions freeing;
+  WriteContext freeing;
   freeing.progress = [](BuildPhase phase, std::uint64_t done, std::uint64_t total) {
     if (phase == BuildPhase::kWriting && done == total) ::close(0);
   };
-  EXPECT_EQ(WritePackage(header, 0, builder.payload(), readBackOnZero.u16string(), freeing), 1);
+  EXPECT_TRUE(WritePackage(header, 0, builder.payload(), readBackOnZero.u16string(), freeing).ok());
   for (const auto& written : {package, copy, readBackOnZero}) {
     auto file = File::OpenForReading(written.u16string());
     ASSERT_TRUE(file);
@@ -88,9 +85,11 @@ TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOther) {
     EXPECT_TRUE(report && report->sound()) << written;
   }
   // And a failed write on descriptor 0 still removes its file.
-  PackageWriteOptions failing;
-  failing.readBack = [](std::uint64_t, std::span<std::uint8_t>) { return false; };
-  EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string(), failing), 0);
+  std::stop_source stop;
+  const WriteContext stopping{stop.get_token(), std::nullopt, [&](BuildPhase, std::uint64_t, std::uint64_t) {
+                                stop.request_stop();
+                              }};
+  EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string(), stopping).failure, BuildFailure::kStopped);
   EXPECT_FALSE(std::filesystem::exists(copy));
   ::dup2(input, 0);
   ::close(input);
@@ -108,45 +107,21 @@ TEST(FileLayerPosix, RefusesNamesThatAreNotUtf16) {
 }
 
 // A build leaves no descriptor open, whether it succeeds or its read-back
-// fails: the dialog builds again and again.
+// is stopped: the dialog builds again and again.
 TEST(PackageBuilderPosix, LeavesNoDescriptorOpen) {
   const test::TempDir dir;
   const auto project = dir / "project.pmw", package = dir / "VANTU.PPW";
-  test::WriteFile(project, test::MakeProject(3));
+  test::WriteFile(project, test::MakeProject(1200));
   const auto openDescriptors = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
   const auto before = openDescriptors();
-  for (const bool readBackFails : {false, true}) {
+  for (const bool stopReadingBack : {false, true}) {
     PackageBuilder builder;
-    if (readBackFails) builder.SetTestSeams({[](std::uint64_t, std::span<std::uint8_t>) { return false; }});
-    EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}), readBackFails ? 0 : 1);
-    EXPECT_EQ(openDescriptors(), before) << readBackFails;
-  }
-}
-
-// A payload of a huge page or more starts on one (so the kernel can back it
-// with huge pages), and freeing it gives back all the address space it took,
-// the room cut away for the alignment included.
-TEST(PayloadMemoryPosix, AlignsLargePayloadsAndGivesBackAllItMapped) {
-  const auto mappedBytes = [] {
-    std::ifstream maps("/proc/self/maps");
-    std::uint64_t total = 0;
-    for (std::string line; std::getline(maps, line);) {
-      std::uint64_t from = 0, to = 0;
-      if (std::sscanf(line.c_str(), "%" SCNx64 "-%" SCNx64, &from, &to) == 2) total += to - from;
-    }
-    return total;
-  };
-  constexpr std::size_t kHugePage = std::size_t{2} << 20;
-  mappedBytes();  // the reading's own buffers are in place from now on
-  for (const std::size_t size : {std::size_t{5000}, kHugePage + 1, 5 * kHugePage}) {
-    const auto before = mappedBytes();
-    {
-      const PayloadBuffer payload = AllocatePayload(size);
-      ASSERT_TRUE(payload);
-      EXPECT_TRUE(size < kHugePage || reinterpret_cast<std::uintptr_t>(payload.get()) % kHugePage == 0);
-      payload[size - 1] = 1;  // the last byte is there
-    }
-    EXPECT_EQ(mappedBytes(), before) << size;
+    std::stop_source stop;
+    builder.SetProgressObserver([&](BuildPhase phase, std::uint64_t, std::uint64_t) {
+      if (stopReadingBack && phase == BuildPhase::kReadingBack) stop.request_stop();
+    });
+    EXPECT_EQ(builder.Build({project.u16string(), package.u16string(), {}}, stop.get_token()), stopReadingBack ? 0 : 1);
+    EXPECT_EQ(openDescriptors(), before) << stopReadingBack;
   }
 }
 

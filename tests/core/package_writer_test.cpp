@@ -100,23 +100,11 @@ TEST_F(PackageWriterTest, RefusesMissingInputsWithoutCreatingAFile) {
   header.payloadLength = 0;
   EXPECT_EQ(WritePackage(header, 0, payload, package.u16string()), 0);
   EXPECT_FALSE(fs::exists(package));
-  // Chunks that do not add up to the payload never make a package.
-  header.payloadLength = 92;
-  const auto sealed = SealHeader(header, 0);
-  const std::span<const std::uint8_t> whole(payload), part = whole.first(10);
-  for (const bool appendedAll : {false, true}) {
-    const PackageWriteOptions options;
-    BuildFailure why = BuildFailure::kNone;
-    auto output = PackageOutput::Open(package.u16string(), whole.size(), options, why);
-    ASSERT_TRUE(output && output->Append(appendedAll ? whole : part) == BuildFailure::kNone);
-    EXPECT_EQ(output->Complete(sealed, appendedAll ? part : whole), BuildFailure::kNoPayload);
-    EXPECT_FALSE(fs::exists(package));
-  }
 }
 
 TEST_F(PackageWriterTest, ReplacesALongerPackagePlantingReservedWordAndChecksum) {
-  Fill(kPackageWriteChunk + 92);  // a whole chunk and a short one
-  test::WriteFile(package, Bytes(kPackageWriteChunk + 1000, 0x77));
+  Fill(kPackageChunk + 92);  // a whole chunk and a short one
+  test::WriteFile(package, Bytes(kPackageChunk + 1000, 0x77));
   ASSERT_EQ(WritePackage(header, 0x0102, payload, package.u16string()), 1);
   const Bytes file = test::ReadFile(package);
   EXPECT_EQ(Bytes(file.begin() + 64, file.end()), payload);
@@ -130,36 +118,34 @@ TEST_F(PackageWriterTest, ReplacesALongerPackagePlantingReservedWordAndChecksum)
 }
 
 // While a write runs, its file is moved away: another build's package put at
-// the path survives the failure, and a package whose folder moved is not
-// reported written. (Windows refuses to move a held file, so nothing to stage.)
+// the path survives the stop that follows, and a package whose folder moved is
+// not reported written. (Windows refuses to move a held file, so nothing to stage.)
 TEST_F(PackageWriterTest, ThePathIsJudgedByTheFileThatWasWritten) {
-  Fill(2 * kPackageWriteChunk);
+  Fill(2 * kPackageChunk);
   const auto moved = dir / "moved";
-  const struct { bool failWrite; bool otherAtPath; } cases[] = {{true, true}, {false, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.failWrite);
+  for (const bool otherAtPath : {true, false}) {
+    SCOPED_TRACE(otherAtPath);
     fs::remove_all(moved);
     fs::create_directories(moved);
-    PackageWriteOptions options;
-    bool staged = true;
-    options.writeChunk = [&](OutputFile& file, std::span<const std::uint8_t> bytes) {
-      if (bytes.size() == 64) {
-        std::error_code error;
-        fs::rename(package, moved / "VANTU.PPW", error);
-        staged = !error;
-        if (staged && c.otherAtPath) test::WriteFile(package, {4, 5, 6});
-        return file.Write(bytes);
+    std::stop_source stop;
+    bool staged = false;
+    WriteContext context;
+    context.stop = stop.get_token();
+    context.progress = [&](BuildPhase phase, std::uint64_t, std::uint64_t) {
+      if (phase != BuildPhase::kWriting || staged) return;
+      std::error_code error;
+      fs::rename(package, moved / "VANTU.PPW", error);
+      staged = !error;
+      if (staged && otherAtPath) {
+        test::WriteFile(package, {4, 5, 6});
+        stop.request_stop();
       }
-      return !c.failWrite && file.Write(bytes);
     };
-    FileError cause = FileError::kNone;
-    options.cause = &cause;
-    const BuildFailure result = WritePackageExplained(header, 0, payload, package.u16string(), options);
+    const BuildResult result = WritePackage(header, 0, payload, package.u16string(), context);
     if (!staged) GTEST_SKIP() << "a held file cannot be moved here";
-    EXPECT_EQ(result, BuildFailure::kPackageWriteError);
-    EXPECT_EQ(cause, c.failWrite ? FileError::kNone : FileError::kVanished);  // a failing seam names no cause
-    EXPECT_EQ(fs::exists(package), c.otherAtPath);
-    EXPECT_EQ(test::ReadFile(package), (c.otherAtPath ? Bytes{4, 5, 6} : Bytes{}));
+    EXPECT_EQ(result.failure, otherAtPath ? BuildFailure::kStopped : BuildFailure::kPackageWriteError);
+    EXPECT_EQ(result.cause, otherAtPath ? FileError::kNone : FileError::kVanished);
+    EXPECT_EQ(test::ReadFile(package), (otherAtPath ? Bytes{4, 5, 6} : Bytes{}));
     EXPECT_EQ(fs::file_size(moved / "VANTU.PPW"), 0u);  // cut through the open file
   }
 }

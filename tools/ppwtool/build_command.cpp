@@ -25,11 +25,12 @@ int RunBuild(const BuildArguments& arguments) {
   const InterruptsStop interrupts;
   tessam::PackageBuilder builder;
   if (builder.Build(request, interrupts.token()) != 1) {
-    std::cerr << "ppwtool: build failed: " << tessam::Describe(builder.lastFailure());
-    if (builder.lastCause() != tessam::FileError::kNone) std::cerr << ": " << tessam::Describe(builder.lastCause());
+    const tessam::BuildResult& result = builder.result();
+    std::cerr << "ppwtool: build failed: " << tessam::Describe(result.failure);
+    if (result.cause != tessam::FileError::kNone) std::cerr << ": " << tessam::Describe(result.cause);
     std::cerr << "\n";
-    if (builder.lastFailure() == tessam::BuildFailure::kPackageDiffers) {
-      std::cerr << "ppwtool: the first differing byte is at file offset " << builder.firstDifference()
+    if (result.failure == tessam::BuildFailure::kPackageDiffers) {
+      std::cerr << "ppwtool: the first differing byte is at file offset " << result.firstDifference
                 << "; the USB stick may be faulty\n";
     }
     return kExitFailed;

@@ -84,7 +84,7 @@ std::string ListOffsets(const PackageReport& report, const std::vector<std::size
   return text;
 }
 
-bool IsNot255(std::uint8_t byte) { return byte != 255; }
+bool IsNot255(std::uint8_t byte) { return byte != tessam::kDrawModulus; }
 bool IsReservedByte(std::uint8_t byte) { return byte == tessam::kReservedByte; }
 
 std::string ProgramLengthText(const PackageReport& report) {
@@ -94,7 +94,7 @@ std::string ProgramLengthText(const PackageReport& report) {
     const std::uint32_t blocks = program / tessam::project::kBytesPerBlock;
     text += " (" + std::to_string(blocks) + (blocks == 1 ? " block)" : " blocks)");
   } else {
-    text += " (not a whole number of 2000-byte blocks)";
+    text += " (not a whole number of " + std::to_string(tessam::project::kBytesPerBlock) + "-byte blocks)";
   }
   return text;
 }
@@ -139,7 +139,8 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
                Hex(tessam::kFormatVersion, 8);
       break;
     case PackageProblem::kFileLength:
-      detail = "file is " + std::to_string(report.fileLength) + " bytes, but 64 + payload length is " +
+      detail = "file is " + std::to_string(report.fileLength) + " bytes, but " + std::to_string(layout::kHeaderSize) +
+               " + payload length is " +
                std::to_string(layout::kHeaderSize + std::uint64_t{header.payloadLength});
       break;
     case PackageProblem::kFileTooLong:
@@ -148,12 +149,13 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
       break;
     case PackageProblem::kProgramLength:
       detail = "payload length " + std::to_string(header.payloadLength) +
-               " is not program length " + std::to_string(header.programLength) + " + 92";
+               " is not program length " + std::to_string(header.programLength) + " + " +
+               std::to_string(tessam::project::kImageTrailer);
       break;
     case PackageProblem::kBlockCount:
       detail = "program length " + std::to_string(header.programLength) +
-               " is not the image's block count " + std::to_string(*report.imageBlockCount) +
-               " x 2000";
+               " is not the image's block count " + std::to_string(*report.imageBlockCount) + " x " +
+               std::to_string(tessam::project::kBytesPerBlock);
       break;
     case PackageProblem::kPayloadChecksum:
       detail = ChecksumText(header.payloadChecksum, report.computedPayloadChecksum) + " over " +
@@ -171,7 +173,9 @@ std::string DescribeProblem(const PackageReport& report, PackageProblem problem)
                ListOffsets(report, OffendingBytes(report, layout::kFillerOffset, layout::kFillerCount, IsNot255));
       break;
     case PackageProblem::kReservedBytes:
-      detail = "bytes 32..46 are all 0xFF: " +
+      detail = "bytes " + std::to_string(layout::kReservedOffset) + ".." +
+               std::to_string(layout::kReservedOffset + layout::kReservedSize - 1) + " are all " +
+               Hex(tessam::kReservedByte, 2) + ": " +
                ListOffsets(report, OffendingBytes(report, layout::kReservedOffset, layout::kReservedSize,
                                                   IsReservedByte));
       break;

@@ -1,4 +1,4 @@
-#include "core/build_failure.h"
+#include "core/build_result.h"
 
 namespace tessam {
 
@@ -16,14 +16,11 @@ const char* Describe(BuildFailure failure) {
     case BuildFailure::kSameFile: return "the package path names the project file itself";
     case BuildFailure::kPackageNotOpenable:
       return "the package file cannot be opened exclusively for writing";
-    case BuildFailure::kPackageWriteError:
-      return "the package file could not be written; no package was left at the path";
+    case BuildFailure::kPackageWriteError: return "the package file could not be written";
     case BuildFailure::kStopped: return "the build was stopped";
     case BuildFailure::kNoPayload: return "there is no payload of the header's length to write";
-    case BuildFailure::kPackageDiffers:
-      return "the device stored different bytes than were written (the package was removed)";
-    case BuildFailure::kPackageReadBackError:
-      return "the package could not be read back from the device to check it (the package was removed)";
+    case BuildFailure::kPackageDiffers: return "the device gave back other bytes than were written";
+    case BuildFailure::kPackageReadBackError: return "the package could not be read back from the device to check it";
   }
   return "unknown failure";
 }
