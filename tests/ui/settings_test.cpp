@@ -66,12 +66,10 @@ struct ProfileCallWatch {
   // Whatever of this program's import slots holds `from` holds `to` instead.
   template <class Function>
   static void Swap(Function from, Function to) {
-    const auto* base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
-    const auto* headers =
-        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-    const auto slots = std::span(reinterpret_cast<Function*>(const_cast<char*>(base) + table.VirtualAddress),
-                                 table.Size / sizeof(Function));
+    auto* const base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+    const auto slots = std::span(reinterpret_cast<Function*>(base + table.VirtualAddress), table.Size / sizeof from);
     ASSERT_EQ(std::ranges::count(slots, from), 1) << "imported once";
     DWORD protection = 0;
     ::VirtualProtect(slots.data(), table.Size, PAGE_READWRITE, &protection);
