@@ -5,8 +5,9 @@ JOBS ?= $(shell nproc)
 PREFIX ?= $(HOME)/.local
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps native release sanitize windows build configs run test test-native test-release test-sanitize \
-        test-windows test-packaging fuzz fuzz-smoke bench screenshots programs dist install uninstall clean
+.PHONY: deps native release sanitize windows windows32 build configs run test test-native test-release \
+        test-sanitize test-windows test-windows32 test-packaging fuzz fuzz-smoke bench screenshots programs dist \
+        install uninstall clean
 
 deps:
 	@scripts/install-deps.sh
@@ -29,7 +30,12 @@ windows: deps
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
-build: native windows
+# The 32-bit Windows build, for 32-bit Windows 7 and later (and every 64-bit one).
+windows32: deps
+	cmake --preset windows32 >/dev/null
+	cmake --build --preset windows32 -j $(JOBS)
+
+build: native windows windows32
 
 # Every CMake build type must build with warnings as errors, not only the
 # presets' ones. Slow: four full native builds.
@@ -55,6 +61,10 @@ test-sanitize: sanitize
 test-windows: windows
 	scripts/wine-session.sh ctest --preset windows
 
+# Under 32-bit Wine in a 32-bit prefix of its own, as on 32-bit Windows.
+test-windows32: windows32
+	TESSAM_WINEARCH=win32 scripts/wine-session.sh ctest --preset windows32
+
 fuzz: deps
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j $(JOBS)
@@ -69,7 +79,7 @@ test-packaging: dist
 	tests/packaging/check-debs.sh
 	tests/packaging/check-reproducible.sh
 
-test: test-native test-release test-sanitize test-windows test-packaging fuzz-smoke
+test: test-native test-release test-sanitize test-windows test-windows32 test-packaging fuzz-smoke
 	@echo "All suites passed."
 
 bench: native
@@ -80,8 +90,10 @@ bench: native
 programs: deps
 	cmake --preset release >/dev/null
 	cmake --build --preset release -j $(JOBS) --target ppwtool
-	cmake --preset windows >/dev/null
-	cmake --build --preset windows -j $(JOBS) --target Tessam ppwtool
+	for preset in windows windows32; do \
+	  cmake --preset $$preset >/dev/null && \
+	  cmake --build --preset $$preset -j $(JOBS) --target Tessam ppwtool || exit 1; \
+	done
 
 dist: programs
 	scripts/dist.sh

@@ -9,7 +9,8 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev libcli11-dev libutfcpp-dev nlohmann-json3-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 wine fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine64 wine wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
   zip unzip time
   dpkg-dev fakeroot lintian
 )
@@ -28,5 +29,9 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
+# The 32-bit build's tests run under wine32, a package of the i386 architecture.
+if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

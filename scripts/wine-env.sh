@@ -1,9 +1,11 @@
 # Sourced by the Wine scripts: the project's own Wine prefix, inside the build
 # tree, never the user's home. TESSAM_WINEPREFIX overrides it (the launcher
-# installed by `make install` keeps one per user).
+# installed by `make install` keeps one per user). TESSAM_WINEARCH=win32 picks
+# a 32-bit prefix of its own, a 32-bit Windows for the 32-bit build's tests.
 tessam_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${TESSAM_WINEPREFIX:-$tessam_root/build/wine}
-export WINEARCH=win64
+export WINEARCH=${TESSAM_WINEARCH:-win64}
+if [[ $WINEARCH == win32 ]]; then tessam_default_prefix=$tessam_root/build/wine32; else tessam_default_prefix=$tessam_root/build/wine; fi
+export WINEPREFIX=${TESSAM_WINEPREFIX:-$tessam_default_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

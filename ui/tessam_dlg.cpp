@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 
+#include "core/windows_path.h"
 #include "framework/app.h"
 #include "framework/strings.h"
 #include "ui/about_dlg.h"
@@ -36,7 +37,7 @@ std::wstring DroppedFile(HDROP drop, UINT index) {
 }
 
 bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(WindowsPath(std::u16string(path.begin(), path.end())).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

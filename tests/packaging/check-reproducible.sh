@@ -16,9 +16,13 @@ done
 commit=$(git -C "$root" log -1 --format=%ct)
 stamp=$(tar -tvzf "$work"/a/*.tar.gz --full-time --utc | awk 'NR == 1 {print $4 " " $5}')
 [[ $(date -u -d "$stamp" +%s) == "$commit" ]] || fail "tarball entries are dated $stamp, not the commit's date"
-unzip -q "$work"/a/*.zip -d "$work/zip"
-for exe in "$root/build/windows/app/Tessam.exe" "$root/build/windows/tools/ppwtool/ppwtool.exe"; do
-  [[ $(date -u -d "$(pe_stamp "$exe")" +%s) == 0 ]] || fail "$exe carries a link time"
-  [[ $(date -u -d "$(pe_stamp "$work/zip/${exe##*/}")" +%s) == "$commit" ]] || fail "${exe##*/} in the zip: not the commit's date"
+for bits in win32 win64; do
+  build="$root/build/$([[ $bits == win32 ]] && echo windows32 || echo windows)"
+  unzip -q "$work/a/Tessam-1.0.0.1-$bits.zip" -d "$work/$bits"
+  for exe in "$build/app/Tessam.exe" "$build/tools/ppwtool/ppwtool.exe"; do
+    [[ $(date -u -d "$(pe_stamp "$exe")" +%s) == 0 ]] || fail "$exe carries a link time"
+    [[ $(date -u -d "$(pe_stamp "$work/$bits/${exe##*/}")" +%s) == "$commit" ]] \
+      || fail "${exe##*/} in the $bits zip: not the commit's date"
+  done
 done
 echo "reproducible: 1 passed, 0 failed"

@@ -1,6 +1,6 @@
-// The real Tessam.exe, started as a process, and its manifest; and the package
-// path made for a folder picked in the folder box. (The settings file it keeps
-// is settings_test.cpp's business.)
+// The real Tessam.exe, started as a process, and the package path made for a
+// folder picked in the folder box. (The settings file it keeps is
+// settings_test.cpp's business.)
 #include <gtest/gtest.h>
 
 #include "framework/handles.h"
@@ -83,19 +83,6 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     EXPECT_EQ(saved.projectPath, project);
     EXPECT_EQ(saved.packagePath, package);
   }
-}
-
-TEST(TessamExecutable, ManifestAsksForCommonControlsSixAsInvokerAndDpiAwareness) {
-  const HMODULE module = ::LoadLibraryExW(BuiltExecutable().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr);
-  const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
-  ASSERT_NE(found, nullptr);
-  const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(module, found))),
-                             ::SizeofResource(module, found));
-  for (const char* wanted : {"Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"", "\"asInvoker\"", ">true<"}) {
-    EXPECT_NE(manifest.find(wanted), std::string::npos) << wanted;
-  }
-  ::FreeLibrary(module);
 }
 
 TEST(PackagePathInFolder, PutsTheFolderIntoThePatternWithOneSeparator) {

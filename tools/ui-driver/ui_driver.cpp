@@ -30,7 +30,7 @@ HWND FindVisibleWindow(const std::wstring& title) {
     HWND found;
   } search{&title, nullptr};
   ::EnumWindows(
-      [](HWND window, LPARAM context) -> BOOL {
+      [](HWND window, LPARAM context) WINAPI -> BOOL {
         auto* s = reinterpret_cast<Search*>(context);
         wchar_t text[512] = {};
         ::GetWindowTextW(window, text, 512);
@@ -63,7 +63,7 @@ HWND WaitForOwnedWindow(HWND owner) {
       HWND found;
     } search{owner, nullptr};
     ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) WINAPI -> BOOL {
           auto* s = reinterpret_cast<Search*>(context);
           if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == s->owner) {
             s->found = window;
@@ -116,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
 
   if (action == L"list") {  // every visible top-level window, titles as UTF-16 code units
     ::EnumWindows(
-        [](HWND window, LPARAM) -> BOOL {
+        [](HWND window, LPARAM) WINAPI -> BOOL {
           wchar_t text[512] = {};
           const int length = ::GetWindowTextW(window, text, 512);
           if (!::IsWindowVisible(window)) return TRUE;
