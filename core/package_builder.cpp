@@ -1,19 +1,14 @@
 #include "core/package_builder.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "core/byte_order.h"
+#include "core/clock.h"
 #include "core/crc16.h"
 
 namespace tessam {
-namespace {
-
-std::int64_t CalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 static_assert(kPackageChunk >= kPasswordImageOffset + project::kPasswordLength, "the first chunk holds the password");
-
-}  // namespace
 
 PackageBuilder::PackageBuilder() : PackageBuilder(CalendarSeconds, std::make_unique<RuntimeRandom>()) {}
 

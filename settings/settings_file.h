@@ -22,14 +22,16 @@ class SettingsFile {
   void Locate(std::wstring_view pattern);
   const std::wstring& path() const { return path_; }
 
-  // Missing file, section or key: empty values. Values come back whole.
+  // Missing or unreadable file, section or key: empty values. Values come back
+  // whole, from a file in any form an editor saves (see profile_text.h).
   SavedSettings Load() const;
 
-  // Writes PMW then PPM in [Path]; everything else in the file stays. A new
-  // file is created as UTF-16 so that any path survives; an existing file
-  // keeps its encoding unless a path does not fit it, and then becomes
-  // UTF-16. Failures are silent: a file that cannot be written is left as it
-  // was.
+  // Writes PMW then PPM in [Path]; every other line of the file stays. A new
+  // file is created as UTF-16 LE with a byte-order mark, so that any path
+  // survives. A UTF-16 LE file with a mark, and an ANSI file whose code page
+  // holds both paths, keep their bytes but the new values; any other file
+  // becomes UTF-16 LE with a mark first, every line kept. Failures are
+  // silent: a file that cannot be read or written is left as it was.
   void SavePaths(const std::wstring& projectPath, const std::wstring& packagePath) const;
 
  private:

@@ -7,6 +7,7 @@
 
 #include "framework/handles.h"
 #include "framework/strings.h"
+#include "settings/profile_text.h"
 
 namespace tessam {
 
@@ -28,7 +29,7 @@ std::wstring ReadValue(const std::wstring& file, const wchar_t* section, const w
 }
 
 // The private-profile functions write Unicode only into a file that already
-// starts with a UTF-16 byte-order mark; an existing file keeps its encoding.
+// starts with a UTF-16 byte-order mark.
 void CreateUnicodeFileIfMissing(const std::wstring& file) {
   const fw::UniqueHandle handle(fw::NullIfInvalid(::CreateFileW(
       file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
@@ -60,28 +61,10 @@ std::optional<std::string> ReadWholeFile(const std::wstring& file) {
   return bytes;
 }
 
-bool HasByteOrderMark(const std::string& bytes) {
-  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") || bytes.starts_with("\xEF\xBB\xBF");
-}
-
-// A file without a byte-order mark is read and written in the ANSI code page,
-// where a character outside it silently becomes "?". Before such a value is
-// saved, the file turns into UTF-16 with a mark, every line kept. Replaced
-// through a new file, so a failure leaves the old one whole.
-void MakeUnicodeIfNeeded(const std::wstring& file, const std::wstring& value1, const std::wstring& value2) {
-  if (FitsAnsiCodePage(value1) && FitsAnsiCodePage(value2)) return;
-  if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return;  // created as UTF-16 below
-  const std::optional<std::string> read = ReadWholeFile(file);
-  if (!read || HasByteOrderMark(*read)) return;
-  const std::string& bytes = *read;
-  std::wstring text(bytes.size(), L'\0');
-  if (!bytes.empty()) {
-    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                               text.data(), static_cast<int>(text.size()))));
-    if (text.empty()) return;
-  }
+// `text` as UTF-16 LE with a byte-order mark in place of `file`. Through a new
+// file and a replace, so that a failure leaves the old one whole.
+bool RewriteAsUtf16Le(const std::wstring& file, std::wstring text) {
   text.insert(text.begin(), L'\xFEFF');
-
   const std::wstring fresh = file + L".new";
   {
     const fw::UniqueHandle handle(fw::NullIfInvalid(::CreateFileW(
@@ -90,10 +73,27 @@ void MakeUnicodeIfNeeded(const std::wstring& file, const std::wstring& value1, c
     const auto size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     if (!handle || !::WriteFile(handle.get(), text.data(), size, &written, nullptr) || written != size) {
       ::DeleteFileW(fresh.c_str());
-      return;
+      return false;
     }
   }
-  if (!::MoveFileExW(fresh.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) ::DeleteFileW(fresh.c_str());
+  if (::MoveFileExW(fresh.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  ::DeleteFileW(fresh.c_str());
+  return false;
+}
+
+// Leaves `file` in a form the profile functions write without loss: a UTF-16
+// LE file with a mark, or an ANSI file whose code page holds both values. Any
+// other file is rewritten as UTF-16 LE with a mark, every line kept. False,
+// and the file untouched, when it cannot be read, decoded or rewritten.
+bool PrepareForProfileWrite(const std::wstring& file, const std::wstring& value1, const std::wstring& value2) {
+  CreateUnicodeFileIfMissing(file);
+  const std::optional<std::string> bytes = ReadWholeFile(file);
+  if (!bytes) return false;
+  const TextForm form = DetectTextForm(*bytes);
+  if (form == TextForm::kUtf16LeMarked) return true;
+  if (form == TextForm::kAnsi && FitsAnsiCodePage(value1) && FitsAnsiCodePage(value2)) return true;
+  std::optional<std::wstring> text = DecodeText(*bytes, form);
+  return text && RewriteAsUtf16Le(file, std::move(*text));
 }
 
 }  // namespace
@@ -111,14 +111,24 @@ void SettingsFile::Locate(std::wstring_view pattern) {
 
 SavedSettings SettingsFile::Load() const {
   if (path_.empty()) return {};
-  return {ReadValue(path_, L"Path", L"PMW"), ReadValue(path_, L"Path", L"PPM"),
-          ReadValue(path_, L"Password", L"Password")};
+  const std::optional<std::string> bytes = ReadWholeFile(path_);
+  if (!bytes) return {};
+  // Only a file that Windows reads right goes to the profile functions; the
+  // others are read here. Loading never rewrites the file.
+  const TextForm form = DetectTextForm(*bytes);
+  if (ProfileFunctionsRead(form)) {
+    return {ReadValue(path_, L"Path", L"PMW"), ReadValue(path_, L"Path", L"PPM"),
+            ReadValue(path_, L"Password", L"Password")};
+  }
+  const std::optional<std::wstring> text = DecodeText(*bytes, form);
+  if (!text) return {};
+  return {ProfileValue(*text, L"Path", L"PMW"), ProfileValue(*text, L"Path", L"PPM"),
+          ProfileValue(*text, L"Password", L"Password")};
 }
 
 void SettingsFile::SavePaths(const std::wstring& projectPath, const std::wstring& packagePath) const {
   if (path_.empty()) return;
-  CreateUnicodeFileIfMissing(path_);
-  MakeUnicodeIfNeeded(path_, projectPath, packagePath);
+  if (!PrepareForProfileWrite(path_, projectPath, packagePath)) return;
   ::WritePrivateProfileStringW(L"Path", L"PMW", projectPath.c_str(), path_.c_str());
   ::WritePrivateProfileStringW(L"Path", L"PPM", packagePath.c_str(), path_.c_str());
 }

@@ -1,6 +1,6 @@
-// The real Tessam.exe, started as a process; the settings
-// file it keeps, on the real private-profile functions; and the package path
-// made for a folder picked in the folder box.
+// The real Tessam.exe, started as a process, and the package path made for a
+// folder picked in the folder box. (The settings file it keeps is
+// settings_test.cpp's business.)
 #include <gtest/gtest.h>
 
 #include "framework/handles.h"
@@ -21,10 +21,25 @@ std::wstring BuiltExecutable() {
   return path;
 }
 
+// Runs kernel32's `function` (one argument at most) in `process`, on a thread
+// of its own, and returns its result: kernel32 lies at the same address in
+// every process of a session.
+DWORD RunIn(HANDLE process, const char* function, UINT_PTR argument = 0) {
+  const auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), function)));
+  const fw::UniqueHandle thread(
+      ::CreateRemoteThread(process, nullptr, 0, start, reinterpret_cast<void*>(argument), 0, nullptr));
+  DWORD result = 0xDEAD;
+  EXPECT_TRUE(thread && ::WaitForSingleObject(thread.get(), 10000) == WAIT_OBJECT_0 &&
+              ::GetExitCodeThread(thread.get(), &result));
+  return result;
+}
+
 // Started elsewhere, so only the executable's folder can explain where
 // config.cfg lands. The close box saves both paths whole for the next start,
 // though longer than 259 characters and outside any ANSI code page ("关闭"
-// saving nothing is the worker tests' business).
+// saving nothing is the worker tests' business). No system box about a
+// missing disk stops it, and a mode its parent handed down stays.
 TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNextStart) {
   TempFolder folder;
   const std::wstring exe = folder.File(L"Tessam.exe");
@@ -37,15 +52,19 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                  std::filesystem::temp_directory_path().c_str(), &startup, &started));
     const fw::UniqueHandle process(started.hProcess), thread(started.hThread);
     const struct EndIfLeftRunning {  // only a failed test leaves it running
       HANDLE running;
       ~EndIfLeftRunning() { ::TerminateProcess(running, 1); }
     } guard{process.get()};
+    // As a parent with this mode would hand it down, before the program starts.
+    RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);
+    ::ResumeThread(thread.get());
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindThreadWindow(started.dwThreadId, nullptr)) != nullptr; }, 30s));
+    EXPECT_EQ(RunIn(process.get(), "GetErrorMode"), DWORD{SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX});
     // WM_GETTEXT and WM_SETTEXT, as GetWindowTextW does not ask other processes' controls.
     const auto text = [&](int id) {
       wchar_t buffer[1024] = {};
@@ -64,67 +83,6 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     EXPECT_EQ(saved.projectPath, project);
     EXPECT_EQ(saved.packagePath, package);
   }
-}
-
-class Settings : public ::testing::Test {
- protected:
-  TempFolder folder;
-  std::wstring path = folder.File(L"config.cfg");
-  SettingsFile settings{path};
-};
-
-// A new file is UTF-16 and gives back paths of any length whole. A
-// hand-written file has no byte-order mark: it keeps that encoding, byte for
-// byte but the new value, while the paths fit it, and becomes UTF-16 (every
-// line kept) when one does not.
-TEST_F(Settings, PathsComeBackWholeAndAFileKeepsItsLinesAndItsEncodingUntilAPathNeedsUnicode) {
-  settings.SavePaths(L"", L"");
-  EXPECT_EQ(ReadFile<std::string>(path).substr(0, 2), "\xFF\xFE") << "UTF-16 with a byte-order mark";
-  for (const std::size_t length : {1u, 254u, 255u, 256u, 259u, 260u, 511u, 512u, 1000u}) {
-    // Outside any ANSI code page, and as long as `length` says.
-    const std::wstring project = L"线" + std::wstring(length - 1, L'a');
-    const std::wstring package = L"Ü" + std::wstring(length - 1, L'b');
-    settings.SavePaths(project, package);
-    const SavedSettings saved = SettingsFile(path).Load();
-    EXPECT_TRUE(saved.projectPath == project && saved.packagePath == package) << length;
-  }
-  const std::string byHand =
-      "; written by hand\r\n[Password]\r\nPassword=ABCDEFGH\r\n[Path]\r\nPMW=old.pmw\r\nPPM=F:\\VANTU.PPW\r\n"
-      "[Machine]\r\n; line two\r\nModel=FX3U\r\n";
-  WriteFile(path, byHand);
-  settings.SavePaths(L"new.pmw", L"F:\\VANTU.PPW");
-  std::string expected = byHand;
-  EXPECT_EQ(ReadFile<std::string>(path), expected.replace(expected.find("old"), 3, "new"));
-  for (const std::string& before : {byHand, std::string()}) {
-    SCOPED_TRACE(before.empty() ? "empty file" : "hand-written file");
-    WriteFile(path, before);
-    settings.SavePaths(L"D:\\工程\\线体1.pmw", L"F:\\VANTU.PPW");
-    const SavedSettings saved = settings.Load();
-    EXPECT_EQ(saved.projectPath, L"D:\\工程\\线体1.pmw");
-    EXPECT_EQ(saved.packagePath, L"F:\\VANTU.PPW");
-    EXPECT_EQ(saved.password, before.empty() ? L"" : L"ABCDEFGH");
-    const std::string after = ReadFile<std::string>(path);
-    ASSERT_TRUE(after.starts_with("\xFF\xFE"));
-    const std::wstring text(reinterpret_cast<const wchar_t*>(after.data() + 2), (after.size() - 2) / 2);
-    for (const wchar_t* kept : {L"; written by hand", L"[Machine]", L"; line two", L"Model=FX3U"}) {
-      EXPECT_EQ(text.find(kept) != std::wstring::npos, !before.empty()) << ::testing::PrintToString(kept);
-    }
-  }
-}
-
-TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
-  const std::string before = "[Path]\r\nPMW=kept.pmw\r\n";
-  WriteFile(path, before);
-  {
-    // Another program holds the file open without sharing.
-    const fw::UniqueHandle held(fw::NullIfInvalid(
-        ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    ASSERT_TRUE(held);
-    settings.SavePaths(L"lost.pmw", L"lost");
-  }
-  EXPECT_EQ(ReadFile<std::string>(path), before);
-  SettingsFile(folder.File(L"gone\\config.cfg")).SavePaths(L"a.pmw", L"b");
-  EXPECT_FALSE(std::filesystem::exists(folder.path / L"gone")) << "a missing folder is not made";
 }
 
 TEST(PackagePathInFolder, PutsTheFolderIntoThePatternWithOneSeparator) {

@@ -1,0 +1,162 @@
+// "config.cfg" in every form an editor saves it, judged by what Windows' own
+// private-profile functions would make of the files handed to them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <span>
+
+#include "framework/handles.h"
+#include "settings/settings_file.h"
+#include "tests/ui/test_support.h"
+
+namespace tessam::test {
+namespace {
+
+// Nothing when the text is not in the code page.
+std::optional<std::string> Encoded(const std::wstring& text, UINT codePage) {
+  std::string bytes(text.size() * 4, '\0');
+  BOOL lost = FALSE;
+  bytes.resize(static_cast<std::size_t>(::WideCharToMultiByte(codePage, codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS,
+      text.data(), static_cast<int>(text.size()), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+      codePage == CP_UTF8 ? nullptr : &lost)));
+  return lost ? std::nullopt : std::optional(bytes);
+}
+
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+  std::string bytes;
+  for (const wchar_t c : text) {
+    const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+// Windows reads an ANSI file or a UTF-16 LE file with a byte-order mark. Any
+// other it takes for ANSI and so misreads: UTF-8 beyond ASCII, UTF-16 BE, and
+// UTF-16 without a mark.
+bool WindowsReads(const std::string& bytes) {
+  const bool utf8 = std::ranges::any_of(bytes, [](char c) { return c < 0; }) &&  // char is signed here
+                    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                          nullptr, 0) > 0;
+  const bool utf16 = bytes.starts_with("\xFE\xFF") || bytes.find('\0') != std::string::npos;
+  return bytes.starts_with("\xFF\xFE") || !(utf8 || utf16);
+}
+
+// While a watch lives, this program's imports of the profile functions lead
+// through it: it counts the reads and keeps the bytes of the file the first
+// write names, as they are at that moment.
+struct ProfileCallWatch {
+  // Taken here, from the import slots: in a static initializer the address of
+  // an imported function is that of a stub that jumps through its slot.
+  ProfileCallWatch() {
+    Swap(realGet = &::GetPrivateProfileStringW, &Get);
+    Swap(realWrite = &::WritePrivateProfileStringW, &Write);
+  }
+  ~ProfileCallWatch() { Swap(&Get, realGet), Swap(&Write, realWrite); }
+  void Clear() { reads = 0, written.reset(); }
+  static DWORD WINAPI Get(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value, DWORD size, LPCWSTR file) {
+    ++reads;
+    return realGet(section, key, fallback, value, size, file);
+  }
+  static BOOL WINAPI Write(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file) {
+    if (!written) written = ReadFile<std::string>(file);
+    return realWrite(section, key, value, file);
+  }
+  // Whatever of this program's import slots holds `from` holds `to` instead.
+  template <class Function>
+  static void Swap(Function from, Function to) {
+    auto* const base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+    const auto slots = std::span(reinterpret_cast<Function*>(base + table.VirtualAddress), table.Size / sizeof from);
+    ASSERT_EQ(std::ranges::count(slots, from), 1) << "imported once";
+    DWORD protection = 0;
+    ::VirtualProtect(slots.data(), table.Size, PAGE_READWRITE, &protection);
+    std::ranges::replace(slots, from, to);
+    ::VirtualProtect(slots.data(), table.Size, protection, &protection);
+  }
+  static inline int reads = 0;
+  static inline std::optional<std::string> written;
+  static inline decltype(&::GetPrivateProfileStringW) realGet = nullptr;
+  static inline decltype(&::WritePrivateProfileStringW) realWrite = nullptr;
+};
+
+class Settings : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  std::wstring path = folder.File(L"config.cfg");
+  SettingsFile settings{path};
+};
+
+// The same lines in each form an editor saves. Loading reads the values, with
+// the profile functions exactly when Windows reads the file, and changes
+// nothing. Saving hands them a UTF-16 LE file with a mark holding every line
+// the user wrote, or an ANSI file as it is while the paths fit its code page.
+TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
+  const std::wstring foreign = L"D:\\线Ü\\" + std::wstring(300, L'x') + L".pmw";  // in no ANSI code page
+  const struct { std::wstring text; SavedSettings values; std::wstring saved; } contents[] = {
+      {L"[Path]\r\nPMW=D:\\工程\\线体1.pmw\r\n; 上次的路径\r\nPPM=E:\\下载\\VANTU.PPW\r\nNote=保留\r\n\r\n"
+       L"[Password]\r\nPassword=密码1234\r\n\r\n[Machine]\r\nModel=FX3U\r\n",
+       {L"D:\\工程\\线体1.pmw", L"E:\\下载\\VANTU.PPW", L"密码1234"}, foreign},
+      // Line ends as on Unix; only the first section of a name counts.
+      {L"; written by hand\n[ path ]\npmw = \"D:\\plc\\line 1.pmw\"\n[Path]\nPMW=2nd\nPPM=2nd\n"
+       L"[PASSWORD]\n\tpassword = 'ABCDEFGH' \n",
+       {L"D:\\plc\\line 1.pmw", L"", L"ABCDEFGH"}, L"D:\\plc\\line2.pmw"},
+      {L"", {}, foreign},
+  };
+  // Code pages 1200 and 1201 are UTF-16 LE and BE.
+  const struct { const char* name, *mark; UINT codePage; } forms[] = {
+      {"ANSI", "", CP_ACP}, {"UTF-8 with a mark", "\xEF\xBB\xBF", CP_UTF8}, {"UTF-8", "", CP_UTF8},
+      {"UTF-16 LE with a mark", "\xFF\xFE", 1200}, {"UTF-16 LE", "", 1200},
+      {"UTF-16 BE with a mark", "\xFE\xFF", 1201}, {"UTF-16 BE", "", 1201},
+  };
+  ProfileCallWatch watch;
+  for (const auto& content : contents) {
+    for (const auto& form : forms) {
+      const std::optional<std::string> encoded =
+          form.codePage / 2 == 600 ? Utf16(content.text, form.codePage == 1201) : Encoded(content.text, form.codePage);
+      if (!encoded) continue;  // not in this system's code page
+      SCOPED_TRACE(::testing::Message() << form.name << ": " << ::testing::PrintToString(content.text));
+      const std::string bytes = form.mark + *encoded;
+      WriteFile(path, bytes);
+      watch.Clear();
+      const SavedSettings loaded = settings.Load();
+      EXPECT_EQ(loaded.projectPath + L" | " + loaded.packagePath + L" | " + loaded.password,
+                content.values.projectPath + L" | " + content.values.packagePath + L" | " + content.values.password);
+      EXPECT_EQ(watch.reads > 0, WindowsReads(bytes)) << "read with the profile functions";
+      EXPECT_EQ(ReadFile<std::string>(path), bytes) << "loading changed the file";
+      watch.Clear();
+      settings.SavePaths(content.saved, L"F:\\VANTU.PPW");
+      const bool staysAnsi = !form.mark[0] && WindowsReads(bytes) && content.saved != foreign;
+      EXPECT_EQ(watch.written, staysAnsi ? bytes : "\xFF\xFE" + Utf16(content.text, false)) << "handed over to write";
+      const SavedSettings saved = settings.Load();
+      EXPECT_EQ(saved.projectPath + L" | " + saved.packagePath + L" | " + saved.password,
+                content.saved + L" | F:\\VANTU.PPW | " + content.values.password);
+    }
+  }
+}
+
+// Another program holds the file open: not sharing, it keeps the file from
+// being read; sharing only reading, from being replaced.
+TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
+  ProfileCallWatch watch;
+  for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    const std::string before = sharing ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\nPMW=kept.pmw\r\n";
+    WriteFile(path, before);
+    watch.Clear();
+    {
+      const fw::UniqueHandle held(fw::NullIfInvalid(
+          ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+      ASSERT_TRUE(held);
+      settings.SavePaths(L"lost.pmw", L"lost");
+    }
+    EXPECT_EQ(ReadFile<std::string>(path), before) << sharing;
+    EXPECT_FALSE(watch.written) << "handed over to write";
+  }
+  SettingsFile(folder.File(L"gone\\config.cfg")).SavePaths(L"a.pmw", L"b");
+  EXPECT_FALSE(std::filesystem::exists(folder.path / L"gone")) << "a missing folder is not made";
+}
+
+}  // namespace
+}  // namespace tessam::test
