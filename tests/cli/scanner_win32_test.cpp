@@ -19,11 +19,14 @@ struct StandInScanner {
 
   void Run(const std::stop_token& stop) {
     FILETIME scanned{};  // looked at again only once it changes
-    for (WIN32_FILE_ATTRIBUTE_DATA now; !stop.stop_requested(); ::Sleep(1)) {  // the scanner's own pace
+    while (!stop.stop_requested()) {
+      WIN32_FILE_ATTRIBUTE_DATA now;
       if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now) ||
           ::CompareFileTime(&now.ftLastWriteTime, &scanned) == 0) {
+        ::Sleep(1);  // nothing new: the scanner's own pace, not a wait of the test
         continue;
       }
+      // Changed: tries again and again, to have it the moment it is let go.
       const fw::UniqueHandle file(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ,
           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr)));
       if (!file) {

@@ -86,18 +86,11 @@ TEST_F(PackageBuilderTest, SeedsOnceDrawsSeedsThenFillerModulo255AndWritesEveryH
   EXPECT_EQ(builder.reservedWord(), 0);
 }
 
-TEST_F(PackageBuilderTest, KeyIsReducedModulo255WithoutOverflow) {
-  const Bytes source = test::MakeProject(0);  // the smallest package
-  test::WriteFile(project, source);
-  // 2*254*254 = 129032 = 506*255 + 2; 17*15 = 255.
-  const std::pair<std::vector<std::uint32_t>, std::uint8_t> cases[] = {{{254}, 2}, {{15, 17, 0, 0}, 0}};
-  for (const auto& [draws, key] : cases) {
-    UseDraws(draws);
-    ASSERT_EQ(builder.Build(Request()), 1);
-    Bytes expected(source.begin() + 256, source.end());
-    for (auto& byte : expected) byte ^= key;
-    EXPECT_EQ(Bytes(builder.payload().begin(), builder.payload().end()), expected) << int{key};
-  }
+// (s3*s2 + s1*s0) mod 255, without overflow: 2*254*254 = 129032 = 506*255 + 2.
+TEST(ScrambleKey, IsReducedModulo255WithoutOverflow) {
+  const std::uint8_t seeds[][4] = {{1, 2, 3, 4}, {254, 254, 254, 254}, {15, 17, 0, 0}, {0, 0, 17, 15}};
+  const std::uint8_t keys[] = {14, 2, 0, 0};
+  for (std::size_t i = 0; i < std::size(keys); ++i) EXPECT_EQ(ScrambleKey(seeds[i]), keys[i]) << i;
 }
 
 TEST_F(PackageBuilderTest, LargeImagePlantsPasswordLowBytesScramblesAndChecksumsEveryChunk) {
