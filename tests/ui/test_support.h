@@ -105,8 +105,7 @@ class DialogUnderTest {
   }
   std::wstring Paths() const { return Text(IDC_PROJECT_PATH) + L" | " + Text(IDC_PACKAGE_PATH); }
   bool Checked(int id) const { return ::SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void Click(int id) const { Click(item(id)); }
-  static void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
+  void Click(int id) const { ::PostMessageW(item(id), BM_CLICK, 0, 0); }
   // The key-down, which is what a dialog acts on, to the focused control.
   void PressKey(WPARAM key) const { ::PostMessageW(Focus(), WM_KEYDOWN, key, 1); }
   HWND Focus() const {
