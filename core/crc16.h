@@ -16,7 +16,7 @@ constexpr std::uint16_t Crc16UpdateBitwise(std::uint16_t crc, const std::uint8_t
   for (std::size_t i = 0; i < length; ++i) {
     crc = static_cast<std::uint16_t>(crc ^ data[i]);
     for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ kCrc16Polynomial) : static_cast<std::uint16_t>(crc >> 1);
+      crc = static_cast<std::uint16_t>((crc & 1u) ? (crc >> 1) ^ kCrc16Polynomial : crc >> 1);
     }
   }
   return crc;

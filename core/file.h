@@ -73,6 +73,11 @@ class File {
   // before the failure is returned.
   static std::optional<File> OpenForWriting(const std::u16string& path, FileError* why = nullptr);
 
+  // A regular file for writing that this open makes: fails when anything is
+  // at `path` already, a symbolic link included. What it made and could not
+  // take hold of is removed again. created() is true.
+  static std::optional<File> CreateNew(const std::u16string& path, FileError* why = nullptr);
+
   File(File&& other) noexcept { *this = std::move(other); }
   File& operator=(File&& other) noexcept {
     if (this != &other) {
@@ -131,6 +136,8 @@ class File {
 
   File(NativeHandle handle, FileIdentity identity, bool created)
       : handle_(handle), identity_(identity), created_(created) {}
+  // OpenForWriting, or CreateNew when `onlyNew`.
+  static std::optional<File> OpenToWrite(const std::u16string& path, FileError* why, bool onlyNew);
   bool Fail(FileError error) const {
     error_ = error;
     return false;
@@ -142,12 +149,6 @@ class File {
   FileIdentity identity_;
   bool created_ = false;
   mutable FileError error_ = FileError::kNone;  // const queries record their cause too
-
- public:
-  // A regular file for writing that this open makes: fails when anything is
-  // at `path` already, a symbolic link included. What it made and could not
-  // take hold of is removed again. created() is true.
-  static std::optional<File> CreateNew(const std::u16string& path, FileError* why = nullptr);
 };
 
 // Fills `into` from `offset`; false on a read error or an early end of file.

@@ -84,6 +84,14 @@ int OpenOrCreate(const char* name, bool& created) {
   return OpenRetrying(name, O_WRONLY | O_CREAT);
 }
 
+// Takes hold of a freshly opened descriptor: a regular file, locked.
+FileError TakeHold(int fd, struct stat& info) {
+  if (::fstat(fd, &info) != 0) return FromErrno(errno);
+  if (!S_ISREG(info.st_mode)) return FileError::kNotRegularFile;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return FromErrno(errno);
+  return FileError::kNone;
+}
+
 // The path of the entry that holds the file `path` leads to: the path itself,
 // or for a symbolic link its final target.
 std::optional<std::string> EntryPath(const std::string& path) {
@@ -111,6 +119,18 @@ bool SyncFolderOf(const std::string& entry) {
   return dir.fd >= 0 && (::fsync(dir.fd) == 0 || errno == EINVAL);
 }
 
+// At most this much written data waits in the cache while more is written:
+// the device works while the package is still being written, and the final
+// flush, which no stop request can cut short, has only a moment's work left.
+constexpr off_t kWriteBackWindow = off_t{16} << 20;
+
+// Starts write-back of the range just written and waits for what lies more
+// than a window behind it. Advice only: its failures change nothing.
+void PaceWriteBack(int fd, off_t start, off_t length) {
+  ::sync_file_range(fd, start, length, SYNC_FILE_RANGE_WRITE);
+  if (start > kWriteBackWindow) ::sync_file_range(fd, 0, start - kWriteBackWindow, SYNC_FILE_RANGE_WAIT_BEFORE);
+}
+
 }  // namespace
 
 bool PathExists(const std::u16string& path) {
@@ -134,48 +154,36 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
   }
   ScopedDescriptor file{OpenRetrying(name->c_str(), O_RDONLY)};
   struct stat info;
-  if (file.fd < 0 || ::fstat(file.fd, &info) != 0) {
-    Tell(why, FromErrno(errno));
-    return std::nullopt;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    Tell(why, FileError::kNotRegularFile);
-    return std::nullopt;
-  }
-  if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
-    Tell(why, FromErrno(errno));
-    return std::nullopt;
-  }
-  return File(file.Release(), IdentityOf(info), false);
+  const FileError error = file.fd < 0 ? FromErrno(errno) : TakeHold(file.fd, info);
+  if (error == FileError::kNone) return File(file.Release(), IdentityOf(info), false);
+  Tell(why, error);
+  return std::nullopt;
 }
 
 std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
+  return OpenToWrite(path, why, false);
+}
+
+std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) { return OpenToWrite(path, why, true); }
+
+std::optional<File> File::OpenToWrite(const std::u16string& path, FileError* why, bool onlyNew) {
   const auto name = Utf16ToUtf8(path);
   if (!name) {  // an empty name is no file: the open says so
     Tell(why, FileError::kBadName);
     return std::nullopt;
   }
-  bool created = false;
-  ScopedDescriptor file{OpenOrCreate(name->c_str(), created)};
-  if (file.fd < 0) {
-    Tell(why, FromErrno(errno));
-    return std::nullopt;
-  }
+  // O_EXCL alone takes no file that is there, and no symbolic link either.
+  bool created = onlyNew;
+  ScopedDescriptor file{onlyNew ? OpenRetrying(name->c_str(), O_WRONLY | O_CREAT | O_EXCL)
+                                : OpenOrCreate(name->c_str(), created)};
   struct stat info;
-  FileError error = FileError::kNone;
-  if (::fstat(file.fd, &info) != 0) {
-    error = FromErrno(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    error = FileError::kNotRegularFile;
-  } else if (::flock(file.fd, LOCK_EX | LOCK_NB) != 0) {
-    error = FromErrno(errno);
-  }
+  const FileError error = file.fd < 0 ? FromErrno(errno) : TakeHold(file.fd, info);
   if (error == FileError::kNone) return File(file.Release(), IdentityOf(info), created);
   Tell(why, error);
   // A file this open made must not outlive the failure. Without its identity
   // an empty regular file at the name (what O_EXCL just made) is taken for it.
   struct stat now;
-  const auto entry = created ? EntryPath(*name) : std::nullopt;
+  const auto entry = created && file.fd >= 0 ? EntryPath(*name) : std::nullopt;
   if (entry && ::lstat(entry->c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
       (::fstat(file.fd, &info) != 0 || IdentityOf(now) == IdentityOf(info))) {
     ::unlink(entry->c_str());
@@ -216,6 +224,8 @@ bool File::Truncate() {
 }
 
 bool File::Write(std::span<const std::uint8_t> bytes) {
+  const off_t start = ::lseek(Descriptor(handle_), 0, SEEK_CUR);
+  const auto length = static_cast<off_t>(bytes.size());
   while (!bytes.empty()) {
     const ssize_t put = ::write(Descriptor(handle_), bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
@@ -223,6 +233,7 @@ bool File::Write(std::span<const std::uint8_t> bytes) {
     if (put == 0) return Fail(FileError::kNoSpace);
     bytes = bytes.subspan(static_cast<std::size_t>(put));
   }
+  PaceWriteBack(Descriptor(handle_), start, length);
   return true;
 }
 
@@ -276,29 +287,6 @@ bool FlushFolderEntry(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
   const auto entry = name ? EntryPath(*name) : std::nullopt;
   return entry && SyncFolderOf(*entry);
-}
-
-std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) {
-  const auto name = Utf16ToUtf8(path);
-  if (!name) {
-    Tell(why, FileError::kBadName);
-    return std::nullopt;
-  }
-  // O_EXCL: no existing file, and no symbolic link, is ever taken.
-  ScopedDescriptor file{OpenRetrying(name->c_str(), O_WRONLY | O_CREAT | O_EXCL)};
-  if (file.fd < 0) {
-    Tell(why, FromErrno(errno));
-    return std::nullopt;
-  }
-  struct stat info;
-  if (::fstat(file.fd, &info) == 0 && ::flock(file.fd, LOCK_EX | LOCK_NB) == 0) {
-    return File(file.Release(), IdentityOf(info), true);
-  }
-  Tell(why, FromErrno(errno));
-  // Made by this open a moment ago: an empty regular file at the name is it.
-  struct stat now;
-  if (::lstat(name->c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0) ::unlink(name->c_str());
-  return std::nullopt;
 }
 
 }  // namespace tessam

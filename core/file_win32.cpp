@@ -121,6 +121,12 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
 }
 
 std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
+  return OpenToWrite(path, why, false);
+}
+
+std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) { return OpenToWrite(path, why, true); }
+
+std::optional<File> File::OpenToWrite(const std::u16string& path, FileError* why, bool onlyNew) {
   if (path.empty()) {
     Tell(why, FileError::kNotFound);
     return std::nullopt;
@@ -131,16 +137,16 @@ std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* 
   // only reading. The reader comes first, so that scanners and indexers, which
   // open a file to read it the moment they notice it, find it held from before
   // it is cut until it was read back. OPEN_ALWAYS creates a missing file and
-  // keeps an existing one whole, and tells which it did. DELETE access lets a
-  // failure remove the file through the writer; where it is not granted, an
-  // existing file is only cut.
-  ScopedHandle reader{Open(name, GENERIC_READ, FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+  // keeps an existing one whole, and tells which it did; CREATE_NEW takes no
+  // file that is there. DELETE access lets a failure remove the file through
+  // the writer; where it is not granted, an existing file is only cut.
+  ScopedHandle reader{Open(name, GENERIC_READ, FILE_SHARE_WRITE | FILE_SHARE_DELETE, onlyNew ? CREATE_NEW : OPEN_ALWAYS,
                            FILE_FLAG_NO_BUFFERING)};
   if (reader.handle == INVALID_HANDLE_VALUE) {
     Tell(why, OpenFailure(name));
     return std::nullopt;
   }
-  const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+  const bool created = onlyNew || GetLastError() != ERROR_ALREADY_EXISTS;
   ScopedHandle writer{Open(name, GENERIC_WRITE | DELETE, FILE_SHARE_READ, OPEN_EXISTING)};
   if (writer.handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
     writer.handle = Open(name, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
@@ -220,27 +226,5 @@ bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastEr
 // The writer holds the file exclusively and is the file that was written, so
 // no check of the path is needed.
 void File::RemoveWhileHeld(const std::u16string&) { DeleteOnClose(Native(handle_)); }
-
-std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) {
-  if (path.empty()) {
-    Tell(why, FileError::kNotFound);
-    return std::nullopt;
-  }
-  const std::wstring name = WindowsPath(path);
-  // CREATE_NEW fails on anything at the path; share mode 0 admits no other
-  // open. DELETE access lets a failure remove the file through this handle.
-  ScopedHandle file{Open(name, GENERIC_WRITE | DELETE, 0, CREATE_NEW)};
-  if (file.handle == INVALID_HANDLE_VALUE) {
-    Tell(why, OpenFailure(name));
-    return std::nullopt;
-  }
-  const auto identity = IdentityOfHandle(file.handle);
-  if (!identity) {
-    Tell(why, FromLastError());
-    DeleteOnClose(file.handle);
-    return std::nullopt;
-  }
-  return File(file.Release(), *identity, true);
-}
 
 }  // namespace tessam

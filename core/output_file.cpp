@@ -24,8 +24,7 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
   }
   auto file = options.createNew ? File::CreateNew(path, &why) : File::OpenForWriting(path, &why);
   if (!file) return std::nullopt;
-  const bool created = file->created();
-  OutputFile output(path, std::move(*file), created || options.removeReplacedFile);
+  OutputFile output(path, std::move(*file));
   // Asked again of the open file: the path may have changed in between.
   // Each early return drops `output`, whose Discard removes only a file this
   // open created, or one it has begun to cut.
@@ -44,7 +43,6 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : path_(std::move(other.path_)),
       file_(std::move(other.file_)),
-      removeWhenDiscarded_(other.removeWhenDiscarded_),
       open_(std::exchange(other.open_, false)),
       cut_(other.cut_),
       error_(other.error_) {}
@@ -65,7 +63,7 @@ void OutputFile::Discard() {
   // A file that was there before and has not been cut is left exactly as it was.
   if (cut_ || file_.created()) {
     file_.Truncate();
-    if (removeWhenDiscarded_) file_.RemoveWhileHeld(path_);
+    file_.RemoveWhileHeld(path_);
   }
   file_.Close();
 }

@@ -7,8 +7,9 @@
 // that must not be overwritten (in any spelling, through links), and only then
 // cuts it. Discard undoes through the open file: it cuts it to zero and removes
 // its entry while still holding it, and only if the entry is still this file.
-// Nothing is ever removed that was there before this run, unless the caller
-// asked for a replaced file to go as well.
+// A file that was there before is removed only once it was cut: an old package
+// that looks current is worse than none. (extract never opens its old image,
+// only a new file beside it.)
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,9 +23,6 @@ namespace tessam {
 struct OutputFileOptions {
   // Files the path must not lead to, e.g. the file being read.
   std::vector<FileIdentity> untouchable;
-  // Whether Discard removes a file that existed before and was cut by Open.
-  // A file this run created is always removed.
-  bool removeReplacedFile = false;
   // Open makes a new file and fails when anything is at the path already: a
   // fresh name for a file that is to take another's place once complete.
   bool createNew = false;
@@ -52,8 +50,8 @@ class OutputFile {
   // must not pass for a written file.
   bool Finish();
 
-  // Cuts the file to zero and removes it as the options say; closes it.
-  // Harmless after Keep or a previous Discard.
+  // Cuts the file to zero and removes it, if it was made or cut by Open;
+  // closes it. Harmless after Keep or a previous Discard.
   void Discard();
 
   // Closes the file and keeps it.
@@ -65,8 +63,7 @@ class OutputFile {
   File& held() { return file_; }
 
  private:
-  OutputFile(std::u16string path, File file, bool removeWhenDiscarded)
-      : path_(std::move(path)), file_(std::move(file)), removeWhenDiscarded_(removeWhenDiscarded) {}
+  OutputFile(std::u16string path, File file) : path_(std::move(path)), file_(std::move(file)) {}
   bool Fail(FileError error) {
     error_ = error;
     return false;
@@ -74,7 +71,6 @@ class OutputFile {
 
   std::u16string path_;
   File file_;
-  bool removeWhenDiscarded_;
   bool open_ = true;
   bool cut_ = false;
   FileError error_ = FileError::kNone;

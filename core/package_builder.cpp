@@ -55,9 +55,7 @@ BuildResult PackageBuilder::Run(const BuildRequest& request, const std::stop_tok
   // Only now does the previous payload go: every failure above keeps it.
   ReleasePayload();
   header_.payloadLength = payloadLength;
-  // calloc: zero-filled, and for a large payload by the system's fresh pages,
-  // without a pass to clear them.
-  payload_.reset(static_cast<std::uint8_t*>(std::calloc(payloadLength, 1)));
+  payload_ = AllocatePayload(payloadLength);
   if (!payload_) return {BuildFailure::kOutOfMemory};
   payloadSize_ = payloadLength;
   if (BuildResult read = ReadImage(*project, request, key, stop); !read.ok()) {

@@ -2,7 +2,6 @@
 // Turns a project file into a package file. Owned by whoever keeps it for its
 // lifetime (the main dialog); not safe for two simultaneous builds.
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <span>
@@ -14,6 +13,7 @@
 #include "core/file.h"
 #include "core/package_format.h"
 #include "core/package_writer.h"
+#include "core/payload_memory.h"
 #include "core/random.h"
 
 namespace tessam {
@@ -51,10 +51,6 @@ class PackageBuilder {
   std::uint16_t reservedWord() const { return reservedWord_; }
 
  private:
-  struct Free {
-    void operator()(std::uint8_t* bytes) const { std::free(bytes); }
-  };
-
   BuildResult Run(const BuildRequest& request, const std::stop_token& stop);
   void DrawSeedsAndFiller();
   BuildResult ReadImage(File& project, const BuildRequest& request, std::uint8_t key, const std::stop_token& stop);
@@ -63,7 +59,7 @@ class PackageBuilder {
   std::unique_ptr<RandomGenerator> random_;
   ProgressObserver progress_;
   PackageHeader header_{};
-  std::unique_ptr<std::uint8_t[], Free> payload_;
+  PayloadBuffer payload_;
   std::size_t payloadSize_ = 0;
   std::uint16_t reservedWord_ = 0;
   BuildResult result_;

@@ -70,7 +70,8 @@ inline constexpr std::uint32_t kImageTrailer = 92;  // payload length = program 
 }  // namespace project
 
 // The largest package a build can write: 65535 blocks.
-inline constexpr std::uint64_t kLargestPayload = std::uint64_t{0xFFFF} * project::kBytesPerBlock + project::kImageTrailer;
+inline constexpr std::uint64_t kLargestPayload =
+    std::uint64_t{0xFFFF} * project::kBytesPerBlock + project::kImageTrailer;
 inline constexpr std::uint64_t kLargestPackage = layout::kHeaderSize + kLargestPayload;
 
 // The in-memory mirror of the 64 header bytes: fields at their file offsets,

@@ -77,7 +77,6 @@ BuildResult WritePackage(PackageHeader& header, std::uint16_t reservedWord, std:
 
   OutputFileOptions options;
   if (context.heldFile) options.untouchable.push_back(*context.heldFile);
-  options.removeReplacedFile = true;
   FileError why = FileError::kNone;
   auto file = OutputFile::Open(packagePath, options, why);
   if (!file) {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <sstream>
 
-#include "core/image_comparison.h"
 #include "core/package_reader.h"
+#include "tools/ppwtool/image_comparison.h"
 #include "tools/ppwtool/package_summary.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The input as its own project: never a read past either end, and the count
   // of differing bytes never exceeds the image.
-  const auto comparison = tessam::CompareImage(tessam::SourceOf(package), report, trickle, std::nullopt);
+  const auto comparison = ppwtool::CompareImage(tessam::SourceOf(package), report, trickle, std::nullopt);
   if (!comparison || comparison->differingBytes > image.size()) __builtin_trap();
   return 0;
 }

@@ -47,31 +47,31 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
   }
 }
 
-// Discard removes what this run created, and what it replaced only when asked;
-// a file the path must not lead to is refused before anything is cut.
-TEST(OutputFile, DiscardRemovesOnlyWhatItMayAndRefusesUntouchableFiles) {
+// Discard removes, through the open file and once, what Open made or cut;
+// createNew takes no file that is there, and a file the path must not lead to
+// is refused before anything is cut.
+TEST(OutputFile, DiscardRemovesWhatItMadeOrCutAndNothingElse) {
   const test::TempDir dir;
   const auto path = dir / "out.bin";
-  const struct { bool existed, removeReplaced, gone; } cases[] = {
-      {false, false, true}, {true, false, false}, {true, true, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.existed << c.removeReplaced);
-    if (c.existed) test::WriteFile(path, {1, 2, 3});
+  for (const bool existed : {false, true}) {
+    SCOPED_TRACE(existed);
+    if (existed) test::WriteFile(path, {1, 2, 3});
     FileError why;
-    auto output = OutputFile::Open(path.u16string(), {{}, c.removeReplaced}, why);
+    auto output = OutputFile::Open(path.u16string(), {}, why);
     ASSERT_TRUE(output && output->Write(Bytes{7}));
     fs::create_hard_link(path, dir / "twin");
     output->Discard();
-    EXPECT_EQ(fs::exists(path), !c.gone);
-    EXPECT_EQ(test::ReadFile(path), Bytes{});  // cut, not restored
-    if (c.gone) fs::create_hard_link(dir / "twin", path);  // the very same file back at the path
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(test::ReadFile(dir / "twin"), Bytes{});  // cut, not restored
+    fs::create_hard_link(dir / "twin", path);  // the very same file back at the path
     output->Discard();  // a second Discard leaves it alone
     EXPECT_TRUE(fs::exists(path));
     fs::remove(dir / "twin");
   }
   test::WriteFile(path, {1, 2, 3});
   FileError why;
-  EXPECT_FALSE(OutputFile::Open(path.u16string(), {{*IdentityOfPath(path.u16string())}, true}, why));
+  EXPECT_FALSE(OutputFile::Open(path.u16string(), {{}, true}, why));
+  EXPECT_FALSE(OutputFile::Open(path.u16string(), {{*IdentityOfPath(path.u16string())}}, why));
   EXPECT_EQ(why, FileError::kSameFile);
   EXPECT_EQ(test::ReadFile(path), (Bytes{1, 2, 3}));
 }

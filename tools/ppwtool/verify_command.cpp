@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "core/image_comparison.h"
+#include "tools/ppwtool/image_comparison.h"
 #include "tools/ppwtool/arguments.h"
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
@@ -18,7 +18,6 @@ namespace ppwtool {
 
 namespace {
 
-using tessam::ImageComparison;
 using tessam::PackageReport;
 
 const char* PasswordText(const ImageComparison& comparison, bool given) {
@@ -115,7 +114,7 @@ int RunVerify(const VerifyArguments& arguments) {
       // The image is read twice over: from the package and from the project.
       const char* phase = "comparing with the project";
       const std::uint64_t total = 2 * report->payloadBytesPresent;
-      comparison = tessam::CompareImage(CountedSource(*package, progress, phase, total), *report,
+      comparison = CompareImage(CountedSource(*package, progress, phase, total), *report,
                                         CountedSource(*project, progress, phase, total), password);
     }
     if (!comparison) {

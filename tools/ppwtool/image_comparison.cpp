@@ -1,11 +1,17 @@
-#include "core/image_comparison.h"
+#include "tools/ppwtool/image_comparison.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "core/byte_order.h"
 
-namespace tessam {
+namespace ppwtool {
+
+using tessam::kPasswordImageOffset;
+using tessam::LoadLittleEndian16;
+using tessam::PasswordBytes;
+using tessam::ReadExactly;
+using tessam::StreamImage;
 
 std::optional<ImageComparison> CompareImage(const PackageSource& package, const PackageReport& report,
                                             const PackageSource& project,
@@ -60,4 +66,4 @@ std::optional<ImageComparison> CompareImage(const PackageSource& package, const 
   return result;
 }
 
-}  // namespace tessam
+}  // namespace ppwtool

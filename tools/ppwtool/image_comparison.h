@@ -1,14 +1,20 @@
 #pragma once
-// Whether a package holds the build of a given project: its unscrambled image
-// against the project's bytes from offset 256, as the builder cut them. Both
-// files are streamed, so comparing the largest package costs a few megabytes.
+// verify's question, whether a package holds the build of a given project: its
+// unscrambled image against the project's bytes from offset 256, as the
+// builder cut them. Both files are streamed, so comparing the largest package
+// costs a few megabytes.
 #include <cstdint>
 #include <optional>
 
 #include "core/build_request.h"
 #include "core/package_reader.h"
 
-namespace tessam {
+namespace ppwtool {
+
+using tessam::BuildRequest;
+using tessam::PackageReport;
+using tessam::PackageSource;
+namespace project = tessam::project;
 
 struct ImageComparison {
   std::uint64_t projectLength = 0;
@@ -33,4 +39,4 @@ std::optional<ImageComparison> CompareImage(const PackageSource& package, const 
                                             const PackageSource& project,
                                             const std::optional<BuildRequest::Password>& password);
 
-}  // namespace tessam
+}  // namespace ppwtool
