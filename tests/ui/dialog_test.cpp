@@ -1,7 +1,4 @@
-// The main dialog driven through its control identifiers, as a user would:
-// its layout, keys, drops and browse boxes; building from it, with the
-// outcomes a user sees, the package checked byte for byte, the progress and
-// reveal meanwhile, and what the dialog lets the user do while a build runs;
+// The main dialog driven through its control identifiers, as a user would;
 // then the real shell call behind the reveal.
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -12,34 +9,28 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
-#include <span>
 #include <vector>
 
 #include "core/package_builder.h"
 #include "core/package_reader.h"
 #include "framework/app.h"
-#include "framework/strings.h"
 #include "settings/settings_file.h"
 #include "tests/ui/test_support.h"
-#include "ui/resource.h"
 #include "ui/reveal_in_explorer.h"
 
 namespace tessam::test {
 namespace {
 
 const std::wstring kSucceeded = L"生成成功！";
-const std::wstring kFailed = L"生成失败，请检查文件是否被占用！";
 const std::wstring kPathMissing = L"PWM文件路径不存在！\n";
-const std::wstring kDefaultPassword = L"58203147";
+const std::wstring kPasswordRule = L"密码必须为8位字符！";
 
-// A sound package (the reader checks the header and both checksums) whose payload
-// unscrambles to the image MakeProject(blocks) holds, with `password` planted or none.
+// The payload unscrambles to the image MakeProject(blocks) holds, with
+// `password` planted (empty: none). Sound headers are the core tests' business.
 void ExpectPackageOf(const Bytes& package, std::uint16_t blocks, const std::string& password) {
-  const PackageReport report = InspectPackage(package);
-  for (const PackageProblem problem : report.problems) ADD_FAILURE() << ProblemName(problem);
   Bytes image = MakeImage(blocks);
   std::copy(password.begin(), password.end(), image.begin() + 8);
-  EXPECT_TRUE(UnscrambleImage(package, report) == image) << "payload is not the image";
+  EXPECT_TRUE(UnscrambleImage(package, InspectPackage(package)) == image) << "payload is not the image";
 }
 
 // The progress and reveal seams: each value shown, in thousandths, and -1
@@ -47,14 +38,10 @@ void ExpectPackageOf(const Bytes& package, std::uint16_t blocks, const std::stri
 struct SeamLog final : BuildProgress {
   void Show(HWND, std::uint64_t done, std::uint64_t total) override { Add(static_cast<int>(done * 1000 / total)); }
   void Clear(HWND) override { Add(-1); }
-  template <class Step>
-  auto Locked(Step step) {
-    const std::lock_guard lock(mutex);
-    return step();
-  }
-  void Add(int value) { Locked([&] { values.push_back(value); }); }
-  std::vector<int> Take() { return Locked([&] { return std::exchange(values, {}); }); }
-  std::vector<std::wstring> paths() { return Locked([&] { return requested; }); }
+  void Add(int value) { const std::lock_guard lock(mutex); values.push_back(value); }
+  int Reveal(const std::wstring& path) { const std::lock_guard lock(mutex); requested.push_back(path); return 1; }
+  std::vector<int> Take() { const std::lock_guard lock(mutex); return std::exchange(values, {}); }
+  std::vector<std::wstring> paths() { const std::lock_guard lock(mutex); return requested; }
   std::mutex mutex;
   std::vector<int> values;
   std::vector<std::wstring> requested;
@@ -63,19 +50,7 @@ struct SeamLog final : BuildProgress {
 class MainDialog : public ::testing::Test {
  protected:
   CTessamDlg::Services Services() {
-    const auto reveal = [log = log](const std::wstring& path) {
-      log->Locked([&] { log->requested.push_back(path); });
-      return 1;
-    };
-    return {settingsPath, builder, reveal, log};
-  }
-  // Clicks "生成U盘下载" and returns the message that follows, still open.
-  static OwnedWindow Generate(const DialogUnderTest& dialog) {
-    dialog.Click(IDC_GENERATE);
-    const OwnedWindow box = dialog.WaitForOwned(60s).value_or(OwnedWindow{});
-    EXPECT_EQ(box.caption, L"提示") << "the message after the click";
-    EXPECT_EQ(box.icon, ::LoadIconW(nullptr, IDI_INFORMATION));
-    return box;
+    return {settingsPath, builder, [log = log](const std::wstring& path) { return log->Reveal(path); }, log};
   }
 
   TempFolder folder;
@@ -132,49 +107,24 @@ TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   }
 }
 
-// Saving them is the app tests' business. A null `settings`: no file.
-TEST_F(MainDialog, StartsFromTheSettingsFile) {
-  const struct { const char* settings; std::wstring project, package, password; } cases[] = {
-      {nullptr, L"", L"", kDefaultPassword},
-      {"[Path]\r\nPMW=D:\\plc\\line1.pmw\r\nPPM=E:\\plc\\VANTU.PPW\r\n[Password]\r\nPassword=ABCD1234\r\n",
-       L"D:\\plc\\line1.pmw", L"E:\\plc\\VANTU.PPW", L"ABCD1234"},
-      {"[Password]\r\nPassword=\r\n", L"", L"", kDefaultPassword},
-      {"[Password]\r\nPassword=0123456789AB\r\n", L"", L"", L"0123456789AB"},  // longer: shown whole
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.settings ? c.settings : "no file");
-    if (c.settings) WriteFile(settingsPath, std::string(c.settings));
-    DialogUnderTest dialog(Services());
-    EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package);
-    EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.password);
-    EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT) && ::IsWindowVisible(dialog.item(IDC_PASSWORD)));
-    EXPECT_TRUE(WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PROJECT_PATH); }));
-  }
-}
-
 // An HDROP as Explorer hands it over: a DROPFILES record, then the names,
-// each ended by a NUL, and one more NUL. The receiver frees it.
-HGLOBAL MakeDrop(const std::vector<std::wstring>& names) {
+// each ended by a NUL, and one more NUL (the zeroed memory's). The dialog
+// frees it; Drop returns once the dialog has handled it.
+void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
   std::wstring list;
   for (const std::wstring& name : names) list += name + L'\0';
-  list += L'\0';
-  const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
   auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = TRUE;
+  *drop = {sizeof(DROPFILES), {}, FALSE, TRUE};
   std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
   ::GlobalUnlock(memory);
-  return memory;
-}
-// Drops `names` on the dialog and returns once it has handled them.
-void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
-  ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
+  ::PostMessageW(dialog.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   dialog.Sync();
 }
 
 // Without the swallowing, Escape would end the dialog, Enter in an edit would
 // end it too, and Enter on a focused button would press that button.
-TEST_F(MainDialog, KeysDoNothingAndThePasswordWantsEightCharactersOnlyWhenEncrypting) {
+TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   DialogUnderTest dialog(Services());
   dialog.SetText(IDC_PASSWORD, L"short");  // pressing "生成U盘下载" would show the warning
   for (const int focused : {IDC_PROJECT_PATH, IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_ENCRYPT}) {
@@ -191,33 +141,53 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordWantsEightCharactersOnlyWhenEncryp
   dialog.SetText(IDC_PASSWORD, L"");
   for (const wchar_t c : std::wstring(L"abcdefghijk")) ::PostMessageW(dialog.item(IDC_PASSWORD), WM_CHAR, c, 1);
   dialog.Sync();
-  EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh") << "typing stops at eight characters";
+  EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh");
+}
 
-  const struct { bool encrypt; const wchar_t* password; bool refused; } cases[] = {
-      {true, L"1234567", true}, {true, L"", true}, {true, L"12345678", false},
-      {true, L"1234567890", false}, {false, L"123", false}, {true, L"ZYXW9876", false},
+// Each click on "生成U盘下载" that builds nothing, or fails to, shows one
+// message, modal for the dialog: the password rule's, or the worker's, which
+// shortens a path too long for the screen.
+TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessage) {
+  WriteFile(projectPath, MakeProject(2));
+  const std::wstring missing = folder.File(L"missing.pmw");
+  const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
+  // The check hides the password and shows it again, its text kept.
+  const struct { bool encrypt; const wchar_t* password; std::wstring project, package, message; } cases[] = {
+      {true, L"1234567", projectPath, packagePath, kPasswordRule},
+      {true, L"1234567890", missing, packagePath, kPathMissing + missing},  // the first 8 count
+      {false, L"", projectPath, L"", kPathMissing},                         // any password when not encrypting
+      {true, L"ZYXW9876", huge, packagePath, kPathMissing + L"D:\\xx"},     // start and end kept
+      {true, L"ZYXW9876", projectPath, folder.File(L"missing\\VANTU.PPW"), L"生成失败，请检查文件是否被占用！"},
   };
+  RECT screen{}, placed{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+  DialogUnderTest dialog(Services());
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << (&c - cases));
+    dialog.SetPaths(c.project, c.package);
     dialog.SetText(IDC_PASSWORD, c.password);
     if (dialog.Checked(IDC_ENCRYPT) != c.encrypt) dialog.Click(IDC_ENCRYPT);
     dialog.Sync();
-    // The check hides and shows the password, its text kept.
     EXPECT_EQ(::IsWindowVisible(dialog.item(IDC_PASSWORD)) != FALSE, c.encrypt);
     EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.password);
     dialog.Click(IDC_GENERATE);
-    const auto box = dialog.WaitForOwned();
+    const auto box = dialog.WaitForOwned(60s);
     ASSERT_TRUE(box);
+    const bool refused = c.message == kPasswordRule, elided = c.project == huge;
+    EXPECT_EQ(box->caption, refused ? fw::ApplicationTitle() : L"提示");
+    EXPECT_EQ(box->icon, ::LoadIconW(nullptr, refused ? IDI_WARNING : IDI_INFORMATION));
+    EXPECT_EQ(elided ? box->text.substr(0, c.message.size()) : box->text, c.message);
+    EXPECT_TRUE(!elided || (box->text.find(L"x…x") != std::wstring::npos && box->text.ends_with(L"x.pmw")));
+    ::GetWindowRect(box->window, &placed);
+    EXPECT_TRUE(placed.left >= screen.left && placed.right <= screen.right && placed.bottom <= screen.bottom);
     EXPECT_FALSE(::IsWindowEnabled(dialog.window())) << "the box is modal for the dialog";
-    // Accepted: the worker starts, and its path check speaks first.
-    EXPECT_EQ(box->caption, c.refused ? fw::ApplicationTitle() : L"提示");
-    EXPECT_EQ(box->text, c.refused ? L"密码必须为8位字符！" : kPathMissing);
-    EXPECT_EQ(box->icon, ::LoadIconW(nullptr, c.refused ? IDI_WARNING : IDI_INFORMATION));
+    EXPECT_TRUE(::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH))) << "enabled again after a failure";
     Drop(dialog, {projectPath, folder.path.wstring()});  // Wine, unlike Windows, delivers it
-    EXPECT_EQ(dialog.Paths(), L" | ") << "a drop under the box";
+    EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package) << "a drop under the box";
     dialog.Dismiss(*box);
-    EXPECT_TRUE(!c.refused || WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); })) << "focus";
+    EXPECT_TRUE(!refused || WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); })) << "focus";
   }
+  EXPECT_TRUE(log->paths().empty()) << "a failure was revealed";
 }
 
 TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
@@ -236,21 +206,18 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
     Drop(dialog, c.dropped);
     EXPECT_EQ(dialog.Paths(), c.projectAfter + L" | " + c.packageAfter);
   }
-  // Smoke check of path completion: both path edits are taken over by it,
-  // the password edit is not.
+  // Path completion takes over both path edits, not the password edit.
   const auto procedure = [&](int id) { return ::GetWindowLongPtrW(dialog.item(id), GWLP_WNDPROC); };
   EXPECT_NE(procedure(IDC_PROJECT_PATH), procedure(IDC_PASSWORD));
   EXPECT_NE(procedure(IDC_PACKAGE_PATH), procedure(IDC_PASSWORD));
 
-  // A cancelled folder box keeps the package path; the open-file box fills the project path.
   dialog.SetText(IDC_PACKAGE_PATH, L"unchanged");
   dialog.Click(IDC_BROWSE_FOLDER);
   auto box = dialog.WaitForOwned();
   ASSERT_TRUE(box);
-  ::PostMessageW(box->window, WM_COMMAND, IDCANCEL, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box->window); }));
+  dialog.Dismiss(*box, IDCANCEL);
   dialog.Sync();
-  EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "cancel keeps the path";
+  EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "a cancelled folder box keeps the path";
 
   // The open-file box fills the project path, and leaves the current
   // directory alone, also after the user went into another folder in it.
@@ -275,75 +242,31 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   EXPECT_EQ(std::filesystem::current_path(), currentBefore);
 }
 
+// Encryption off plants no password. The quotes of "Copy as path" and stray
+// spaces go round both paths.
 TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt) {
-  // No password: encryption off. The quotes of "Copy as path" and stray spaces go round both paths.
-  const struct { std::uint16_t blocks; std::optional<std::string> password; std::wstring quote; } cases[] = {
-      {300, "Ab3$Ef7!", L""}, {0, std::nullopt, L"\""}};
+  WriteFile(projectPath, MakeProject(300, 17));
   DialogUnderTest dialog(Services());
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(i);
-    const Bytes project = MakeProject(cases[i].blocks, 17);
-    WriteFile(projectPath, project);
-    const std::wstring& q = cases[i].quote;
-    dialog.SetPaths(L" " + q + projectPath + q + L" ", q + packagePath + q);
-    const std::string password = cases[i].password.value_or("");
-    dialog.SetText(IDC_PASSWORD, std::wstring(password.begin(), password.end()));
-    if (dialog.Checked(IDC_ENCRYPT) != cases[i].password.has_value()) dialog.Click(IDC_ENCRYPT);
-
-    const OwnedWindow box = Generate(dialog);
-    EXPECT_EQ(box.text, kSucceeded);
-    EXPECT_EQ(dialog.Paths(), projectPath + L" | " + packagePath) << "the edits show the paths used";
-    const std::vector<int> shown = log->Take();
-    ASSERT_GE(shown.size(), 2u);
-    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end() - 1)) << "progress never goes back";
-    EXPECT_EQ(shown.end()[-2], 1000) << "the whole package was written";
-    EXPECT_EQ(shown.back(), -1) << "cleared when the build ends";
-    EXPECT_EQ(log->paths().size(), i) << "the folder window waits for the message";
-    dialog.Dismiss(box);
-    ASSERT_TRUE(WaitUntil([&] { return log->paths().size() == i + 1; }));
-    EXPECT_EQ(log->paths()[i], packagePath);
-    ExpectPackageOf(ReadFile(packagePath), cases[i].blocks, password);
-    EXPECT_EQ(ReadFile(projectPath), project) << "the project is only read";
-  }
+  dialog.SetPaths(L" \"" + projectPath + L"\" ", L"\"" + packagePath + L"\"");
+  dialog.Click(IDC_ENCRYPT);
+  dialog.Click(IDC_GENERATE);
+  const OwnedWindow box = dialog.WaitForOwned(60s).value_or(OwnedWindow{});
+  EXPECT_EQ(box.text, kSucceeded);
+  EXPECT_EQ(dialog.Paths(), projectPath + L" | " + packagePath) << "the edits show the paths used";
+  const std::vector<int> shown = log->Take();
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end() - 1)) << "progress never goes back";
+  EXPECT_EQ(shown.end()[-2], 1000) << "the whole package was written";
+  EXPECT_EQ(shown.back(), -1) << "cleared when the build ends";
+  EXPECT_TRUE(log->paths().empty()) << "the folder window waits for the message";
+  dialog.Dismiss(box);
+  ASSERT_TRUE(WaitUntil([&] { return !log->paths().empty(); }));
+  EXPECT_EQ(log->paths(), std::vector{packagePath});
+  ExpectPackageOf(ReadFile(packagePath), 300, "");
   ASSERT_FALSE(builder->payload().empty());
   ::PostMessageW(dialog.window(), WM_CLOSE, 0, 0);
   ASSERT_TRUE(dialog.WaitForEnd());
   EXPECT_TRUE(builder->payload().empty());
-}
-
-// The builder's own failures are the core tests' business; one shows that
-// a failure reaches the user: a package folder that does not exist.
-TEST_F(MainDialog, FailuresShowOneMessageLeaveNoPackageAndRevealNothing) {
-  const Bytes project = MakeProject(2);
-  WriteFile(projectPath, project);
-  const std::wstring missing = folder.File(L"missing.pmw");
-  const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
-  const struct { const char* name; std::wstring project, package, message; } cases[] = {
-      {"missing project", missing, packagePath, kPathMissing + missing},
-      {"empty package path", projectPath, L"", kPathMissing},
-      // Start and end kept, so the box still fits the screen.
-      {"huge project path", huge, packagePath, kPathMissing + L"D:\\xx"},
-      {"package folder missing", projectPath, folder.File(L"missing\\VANTU.PPW"), kFailed},  // last, for result below
-  };
-  RECT screen{}, placed{};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
-  DialogUnderTest dialog(Services());
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    dialog.SetPaths(c.project, c.package);
-    const OwnedWindow box = Generate(dialog);
-    const bool elided = c.project == huge;
-    EXPECT_EQ(elided ? box.text.substr(0, c.message.size()) : box.text, c.message);
-    EXPECT_TRUE(!elided || (box.text.find(L"x…x") != std::wstring::npos && box.text.ends_with(L"x.pmw")));
-    ::GetWindowRect(box.window, &placed);
-    EXPECT_TRUE(placed.left >= screen.left && placed.right <= screen.right && placed.bottom <= screen.bottom);
-    EXPECT_TRUE(::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH))) << "enabled again after a failure";
-    dialog.Dismiss(box);
-  }
-  EXPECT_EQ(ReadFile(projectPath), project);
-  EXPECT_EQ(builder->result().failure, BuildFailure::kPackageNotOpenable);
-  EXPECT_FALSE(std::filesystem::exists(packagePath));
-  EXPECT_TRUE(log->paths().empty());
 }
 
 // Holds a build at its first step (reading the clock) until opened.
@@ -364,6 +287,7 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   WriteFile(projectPath, MakeProject(1));
   DialogUnderTest dialog(Services());
   dialog.SetPaths(projectPath, packagePath);
+  dialog.SetText(IDC_PASSWORD, L"Ab3$Ef7!xy");  // the first 8 are planted
   dialog.Click(IDC_GENERATE);
   ASSERT_TRUE(WaitUntil([&] { return gate->entered.load(); }));
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
@@ -400,45 +324,53 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(about->window); }));
   const OwnedWindow box = dialog.WaitForOwned().value_or(OwnedWindow{});
   EXPECT_EQ(box.text, kSucceeded) << "the first worker kept its own copy of the package path";
-  EXPECT_FALSE(::IsWindowEnabled(dialog.window())) << "the result box is modal in turn";
   dialog.Dismiss(box);
   EXPECT_TRUE(WaitUntil([&] { return log->paths().size() == 1 && ::IsWindowEnabled(dialog.window()); }));
-  EXPECT_TRUE(dialog.Running());
-  ExpectPackageOf(ReadFile(packagePath), 1, "58203147");
+  ExpectPackageOf(ReadFile(packagePath), 1, "Ab3$Ef7!");
 }
 
-TEST_F(MainDialog, CloseButtonAndCloseBoxStopABuildOfTheLargestProject) {
-  const std::wstring largest = folder.File(L"largest.pmw");
+// The dialog starts from the settings file (the default password for an empty
+// one) with encryption on; "关闭" leaves the file as it was, the close box
+// saves both paths.
+TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheLargestProject) {
+  const std::wstring largest = folder.File(L"largest.pmw"), stored = L"D:\\plc\\line1.pmw | E:\\plc\\VANTU.PPW";
   WriteFile(largest, MakeProject(65535));  // a 131 MB program image
-  for (const bool closeBox : {false, true}) {
-    SCOPED_TRACE(closeBox ? "close box" : "\"关闭\"");
-    std::filesystem::remove(settingsPath);
+  const struct { bool closeBox; std::string password; std::wstring shown; } cases[] = {
+      {false, "ABCD1234", L"ABCD1234"}, {true, "", L"58203147"}};  // the default
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.closeBox ? "close box" : "\"关闭\"");
+    WriteFile(settingsPath, "[Path]\r\nPMW=D:\\plc\\line1.pmw\r\nPPM=E:\\plc\\VANTU.PPW\r\n[Password]\r\nPassword=" +
+                                c.password + "\r\n");
     DialogUnderTest dialog(Services());
+    EXPECT_EQ(dialog.Paths(), stored);
+    EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.shown);
+    EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT) && ::IsWindowVisible(dialog.item(IDC_PASSWORD)));
+    EXPECT_TRUE(WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PROJECT_PATH); }));
     dialog.SetPaths(largest, packagePath);
     dialog.Click(IDC_GENERATE);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
-    if (closeBox) {
+    if (c.closeBox) {
       ::PostMessageW(dialog.window(), WM_CLOSE, 0, 0);
     } else {
       dialog.Click(IDC_CLOSE_BUTTON);
     }
     ASSERT_TRUE(dialog.WaitForEnd()) << "the dialog hangs";
     EXPECT_EQ(builder->result().failure, BuildFailure::kStopped) << "the build ran to its end before the stop";
-    EXPECT_FALSE(std::filesystem::exists(packagePath)) << "no partial package";
     EXPECT_TRUE(log->paths().empty());
     const SavedSettings saved = SettingsFile(settingsPath).Load();
-    EXPECT_EQ(saved.projectPath, closeBox ? largest : L"");
-    EXPECT_EQ(saved.packagePath, closeBox ? packagePath : L"");
+    EXPECT_EQ(saved.projectPath + L" | " + saved.packagePath, c.closeBox ? largest + L" | " + packagePath : stored);
   }
 }
 
-// Visible top-level windows of other processes.
-std::vector<HWND> ForeignWindows() {
+// Visible top-level windows of other processes, other than those `known`.
+std::vector<HWND> ForeignWindows(const std::vector<HWND>& known = {}) {
   std::vector<HWND> found;
   for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
-    if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window)) found.push_back(window);
+    if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::ranges::count(known, window) == 0) {
+      found.push_back(window);
+    }
   }
   return found;
 }
@@ -454,8 +386,9 @@ bool ShellCannotSelectInThisSession(const std::wstring& path) {
   return ::SHOpenFolderAndSelectItems(item, 0, nullptr, 0) == REGDB_E_CLASSNOTREG;
 }
 
-TEST(ShellParsablePath, DropsTheVerbatimPrefixWhereItCan) {
+TEST(ShellParsablePath, IsAbsoluteAndDropsTheVerbatimPrefixWhereItCan) {
   const struct { std::wstring path, parsable; } cases[] = {
+      {L"VANTU.PPW", (std::filesystem::current_path() / L"VANTU.PPW").wstring()},
       {L"\\\\?\\C:\\plc\\VANTU.PPW", L"C:\\plc\\VANTU.PPW"},
       {L"\\\\?\\UNC\\server\\share\\VANTU.PPW", L"\\\\server\\share\\VANTU.PPW"},
       {L"\\\\?\\C:\\plc.\\VANTU.PPW", L"\\\\?\\C:\\plc.\\VANTU.PPW"},  // the dot would be lost
@@ -463,8 +396,8 @@ TEST(ShellParsablePath, DropsTheVerbatimPrefixWhereItCan) {
   for (const auto& c : cases) EXPECT_EQ(ShellParsablePath(c.path), c.parsable) << ::testing::PrintToString(c.path);
 }
 
-// Past 260 characters, written with and without the prefix. Removed here,
-// with calls that take the prefix: the library's remove_all stops at 260.
+// A package past 260 characters, named with the prefix. Removed here, with
+// calls that take the prefix: the library's remove_all stops at 260.
 struct LongPackage {
   explicit LongPackage(const TempFolder& folder)
       : top(L"\\\\?\\" + folder.File(std::wstring(120, L'a'))), deep(top + L"\\" + std::wstring(120, L'b')) {
@@ -479,34 +412,26 @@ struct LongPackage {
   const std::wstring top, deep, path = deep + L"\\VANTU.PPW";
 };
 
-TEST(RevealInExplorer, OpensAFolderWindowForRelativePrefixedAndLongPathsAndRefusesAMissingPackage) {
+// Relative paths and the prefix alone are ShellParsablePath's business, above.
+TEST(RevealInExplorer, OpensAFolderWindowForShortAndLongPathsAndRefusesAMissingPackage) {
   TempFolder folder;
   WriteFile(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
   const LongPackage deep(folder);
-
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path);
   // Wine opens the folder of a long path but cannot then find its window to
   // select in, and says so: only the folder window counts there.
-  for (const std::wstring& path : {std::wstring(L"VANTU.PPW"), L"\\\\?\\" + folder.File(L"VANTU.PPW"), deep.path}) {
+  for (const std::wstring& path : {folder.File(L"VANTU.PPW"), deep.path}) {
     SCOPED_TRACE(path.size());
     const std::vector<HWND> before = ForeignWindows();
     const int revealed = RevealInExplorer(path);
     if (revealed == 0 && ShellCannotSelectInThisSession(folder.File(L"VANTU.PPW"))) {
-      std::filesystem::current_path(previous);
       GTEST_SKIP() << "this Wine session's shell cannot open a folder with a selection";
     }
     EXPECT_TRUE(revealed == 1 || path.size() >= MAX_PATH);
     std::vector<HWND> opened;
-    EXPECT_TRUE(WaitUntil([&] {
-      opened = ForeignWindows();
-      std::erase_if(opened, [&](HWND w) { return std::find(before.begin(), before.end(), w) != before.end(); });
-      return !opened.empty();
-    }, 30s)) << "no folder window appeared";
+    EXPECT_TRUE(WaitUntil([&] { return !(opened = ForeignWindows(before)).empty(); }, 30s)) << "no folder window";
     for (const HWND window : opened) ::PostMessageW(window, WM_CLOSE, 0, 0);
     WaitUntil([&] { return std::none_of(opened.begin(), opened.end(), ::IsWindow); }, 10s);
   }
-  std::filesystem::current_path(previous);
   EXPECT_EQ(RevealInExplorer(folder.File(L"nothing\\VANTU.PPW")), 0);
 }
 

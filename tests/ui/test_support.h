@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -86,10 +85,8 @@ class DialogUnderTest {
   // first, so "关闭" can be clicked.
   ~DialogUnderTest() {
     if (!ended_ && window_) {
-      std::optional<OwnedWindow> box;
-      for (int boxes = 0; boxes < 10 && (box = WaitForOwned(0ms)); ++boxes) {
-        ::PostMessageW(box->window, WM_CLOSE, 0, 0);
-        WaitUntil([&] { return !::IsWindow(box->window); });
+      for (int boxes = 0; boxes < 10; ++boxes) {
+        if (const auto box = WaitForOwned(0ms)) Dismiss(*box, IDCANCEL);
       }
       Click(IDC_CLOSE_BUTTON);
       if (!WaitForEnd()) ADD_FAILURE() << "the dialog did not end";
@@ -108,13 +105,9 @@ class DialogUnderTest {
   }
   std::wstring Paths() const { return Text(IDC_PROJECT_PATH) + L" | " + Text(IDC_PACKAGE_PATH); }
   bool Checked(int id) const { return ::SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void Click(int id) const { Click(item(id)); }
-  static void Click(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
-  void PressKey(WPARAM key) const {  // to the focused control
-    const LPARAM scan = ::MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16;
-    ::PostMessageW(Focus(), WM_KEYDOWN, key, 1 | scan);
-    ::PostMessageW(Focus(), WM_KEYUP, key, 1 | scan | (3LL << 30));
-  }
+  void Click(int id) const { ::PostMessageW(item(id), BM_CLICK, 0, 0); }
+  // The key-down, which is what a dialog acts on, to the focused control.
+  void PressKey(WPARAM key) const { ::PostMessageW(Focus(), WM_KEYDOWN, key, 1); }
   HWND Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -140,8 +133,8 @@ class DialogUnderTest {
     }
     return box;
   }
-  void Dismiss(const OwnedWindow& box) const {  // presses OK and waits until the box is gone
-    ::PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+  void Dismiss(const OwnedWindow& box, WPARAM button = IDOK) const {  // and waits until the box is gone
+    ::PostMessageW(box.window, WM_COMMAND, button, 0);
     if (!WaitUntil([&] { return !::IsWindow(box.window); })) ADD_FAILURE() << "the box did not close";
   }
   bool WaitForEnd() const { return WaitUntil([this] { return ended_.load(); }); }
