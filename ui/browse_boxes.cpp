@@ -24,6 +24,26 @@ std::wstring FilterFromBars(std::wstring filter) {
   return filter;
 }
 
+// Puts the process's current folder back when it goes out of scope. The
+// open-file box moves it into the folder a file was chosen in, and
+// OFN_NOCHANGEDIR is documented to be ineffective for that box: left there,
+// Windows refuses to remove a stick holding it, and relative paths typed later
+// would resolve against it.
+class CurrentFolderKept {
+ public:
+  CurrentFolderKept() : folder_(::GetCurrentDirectoryW(0, nullptr), L'\0') {
+    folder_.resize(::GetCurrentDirectoryW(static_cast<DWORD>(folder_.size()), folder_.data()));
+  }
+  ~CurrentFolderKept() {
+    if (!folder_.empty()) ::SetCurrentDirectoryW(folder_.c_str());
+  }
+  CurrentFolderKept(const CurrentFolderKept&) = delete;
+  CurrentFolderKept& operator=(const CurrentFolderKept&) = delete;
+
+ private:
+  std::wstring folder_;
+};
+
 int CALLBACK SelectStartFolder(HWND box, UINT message, LPARAM, LPARAM start) {
   if (message == BFFM_INITIALIZED) ::SendMessageW(box, BFFM_SETSELECTIONW, TRUE, start);
   return 0;
@@ -46,10 +66,8 @@ std::optional<std::wstring> AskForProjectFile(HWND owner) {
   box.lpstrFile = file.data();
   box.nMaxFile = kLongestPath;
   box.lpstrDefExt = extension.c_str();
-  // Without OFN_NOCHANGEDIR the box would leave the process in the
-  // project's folder: Windows then refuses to remove a stick holding it, and
-  // relative paths typed later would resolve against it.
-  box.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+  box.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
+  const CurrentFolderKept kept;
   if (!::GetOpenFileNameW(&box)) return std::nullopt;
   file.resize(file.find(L'\0'));
   return file;
