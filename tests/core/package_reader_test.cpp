@@ -51,11 +51,10 @@ std::function<void(Bytes&)> Set(std::size_t offset, std::uint8_t value) {
 // `repaired`: both checksums fixed afterwards. `expected`: in the reader's order.
 struct Damage { const char* name; std::function<void(Bytes&)> apply; bool repaired; std::vector<P> expected; };
 
-// A sound package has no problem at all and unscrambles to its image. Each
-// damage alone gives exactly the problems it was made to cause, and
-// unscrambling takes the payload bytes present, never reading past the input
-// (the sanitizer build would catch a stray read). The header record is packed:
-// fields are copied (T{...}) before gtest binds references.
+// A sound package has no problem and unscrambles to its image; each damage
+// alone gives exactly the problems it was made to cause, and unscrambling takes
+// the payload bytes present, never reading past the input (the sanitizers would
+// see a stray read). Packed fields are copied (T{...}) before gtest binds them.
 TEST(PackageReader, ReadsSoundPackagesAndNamesEachDamageAndNothingElse) {
   const Damage damages[] = {
       {"sound, with a space and a tilde in the web address", [](Bytes& p) { p.at(50) = ' '; p.at(51) = '~'; }, true, {}},
@@ -122,30 +121,23 @@ TEST(PackageReader, ReadsSoundPackagesAndNamesEachDamageAndNothingElse) {
 TEST(PackageReader, ReadsFilesInChunks) {
   const Bytes sound = MakeSoundPackage(600);  // 1.2 MB: more than one chunk
   // `failAt`: the read that covers this offset fails, or (`ends`) finds the end.
-  const struct { const char* name; std::uint64_t length, failAt; bool ends; std::optional<std::vector<P>> expected; }
-      cases[] = {
-      {"as it is", sound.size(), ~0ull, false, std::vector<P>{}},
-      {"1 TiB of zeros after the package", 1ull << 40, ~0ull, false,
-       std::vector<P>{P::kFileLength, P::kFileTooLong}},
-      {"zeros up to the largest package: 65535 blocks", 64 + 65535 * 2000ull + 92, ~0ull, false,
-       std::vector<P>{P::kFileLength}},
-      {"read error in the second chunk", sound.size(), 64 + (1u << 20) + 5, false, std::nullopt},
-      {"cut short while read", sound.size(), sound.size() - 1, true, std::nullopt},
-      {"cut short in the header", sound.size(), 63, true, std::nullopt},
+  const struct { std::uint64_t length, failAt; bool ends; std::optional<std::vector<P>> expected; } cases[] = {
+      {sound.size(), ~0ull, false, std::vector<P>{}},
+      {1ull << 40, ~0ull, false, std::vector<P>{P::kFileLength, P::kFileTooLong}},  // 1 TiB of zeros after it
+      {64 + 65535 * 2000ull + 92, ~0ull, false, std::vector<P>{P::kFileLength}},    // up to the largest package
+      {sound.size(), 64 + (1u << 20) + 5, false, std::nullopt},                     // a read error
+      {sound.size(), sound.size() - 1, true, std::nullopt},                         // cut short while read
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.length + c.failAt);
     std::uint64_t highest = 0;
-    auto readAt = [&](std::uint64_t offset, std::span<std::uint8_t> into) -> std::optional<std::size_t> {
-      if (offset <= c.failAt && c.failAt < offset + into.size()) {
-        return c.ends ? std::optional<std::size_t>(0) : std::nullopt;
-      }
+    const PackageSource source{c.length, [&](std::uint64_t offset, std::span<std::uint8_t> into) {
+      if (offset <= c.failAt && c.failAt < offset + into.size()) return c.ends ? std::optional<std::size_t>(0) : std::nullopt;
       highest = std::max<std::uint64_t>(highest, offset + into.size());
       const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), c.length - offset));
       for (std::size_t i = 0; i < count; ++i) into[i] = offset + i < sound.size() ? sound[offset + i] : 0;
-      return count;
-    };
-    const PackageSource source{c.length, readAt};
+      return std::optional<std::size_t>(count);
+    }};
     const auto report = InspectPackage(source);
     ASSERT_EQ(report.has_value(), c.expected.has_value());
     if (!report) continue;

@@ -1,6 +1,5 @@
 // The file layer and WritePackage: exclusive holds, no truncation on open, the
-// bytes on disk, and what a failing write leaves behind. (Cutting, identity
-// and stops are proven through the builder, write faults in the CLI suite.)
+// bytes on disk, what a failing write leaves. (Write faults: the CLI suite.)
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -50,8 +50,7 @@ inline Bytes Pattern(std::size_t length) {
   return bytes;
 }
 
-// An image of blockCount * 2000 + 92 bytes that starts with its block count,
-// little-endian.
+// An image of blockCount * 2000 + 92 bytes that starts with its block count.
 inline Bytes MakeImage(std::uint16_t blockCount) {
   Bytes image = Pattern(std::size_t{blockCount} * 2000 + 92);
   image[0] = static_cast<std::uint8_t>(blockCount);
@@ -59,8 +58,7 @@ inline Bytes MakeImage(std::uint16_t blockCount) {
   return image;
 }
 
-// A project file: 256 bytes of preamble, the image, then `extra` bytes the
-// builder must ignore.
+// A project: 256 bytes of preamble, the image, `extra` bytes to be ignored.
 inline Bytes MakeProject(std::uint16_t blockCount, std::size_t extra = 0) {
   Bytes bytes = Pattern(256);
   const Bytes image = MakeImage(blockCount);

@@ -1,6 +1,5 @@
-// The one conversion of paths for Windows, which refuses a path of 260
-// characters or more in its ordinary form on every version without the
-// long-path policy (Wine takes any length, so the form itself is checked).
+// Windows refuses paths of 260 characters or more in their ordinary form (Wine
+// takes any length, so the form handed over is what is checked).
 #include <gtest/gtest.h>
 
 #include <windows.h>
