@@ -3,8 +3,11 @@
 // test makes a console of its own and reads back what the screen holds.
 #include <windows.h>
 
+#include <chrono>
+
 #include "framework/handles.h"
 #include "tests/cli/ppwtool_test.h"
+#include "tests/remote_call_win32.h"
 
 namespace tessam::test {
 namespace {
@@ -34,6 +37,32 @@ TEST_F(Ppwtool, ConsoleShowsEveryCharacterAndKeepsItsCodePage) {
   const std::wstring wrote = L"wrote " + Utf8Path(package).wstring() + L" (2156 bytes)";
   EXPECT_EQ(shown.substr(0, shown.find_last_not_of(L' ') + 1), wrote);
   ::FreeConsole();
+}
+
+// ppwtool.exe turns the system's "no disk in the drive" boxes off before it
+// touches a path, keeping the mode its parent handed down. It is asked from
+// inside while it waits to write into a pipe with no room that nobody reads.
+TEST_F(Ppwtool, TurnsCriticalErrorBoxesOffFirst) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inherit, 1));
+  const fw::UniqueHandle reader(readEnd), writer(writeEnd);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = writer.get();
+  std::wstring commandLine = L"ppwtool.exe --help";
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(::CreateProcessW(fs::absolute(PPWTOOL_PATH).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                               CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started));
+  const fw::UniqueHandle process(started.hProcess), thread(started.hThread);
+  RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);  // as a parent with this mode hands it down
+  ::ResumeThread(thread.get());
+  constexpr DWORD kBoth = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (RunIn(process.get(), "GetErrorMode") != kBoth && std::chrono::steady_clock::now() < until) ::Sleep(5);
+  EXPECT_EQ(RunIn(process.get(), "GetErrorMode"), kBoth);
+  ::TerminateProcess(process.get(), 0);
 }
 
 }  // namespace
