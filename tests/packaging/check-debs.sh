@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Checks the two .deb files of `make dist`: lintian finds no error, tessam
-# holds what install.sh installs (plus its docs) and depends on Wine and the
-# Chinese font, and both install, verify and purge cleanly with dpkg --root in
-# a private root, never the machine's own package database.
+# Checks the two .deb files of `make dist`: lintian finds no error, tessam holds what install.sh
+# installs (plus its docs) and depends on Wine and the Chinese font, and both install, verify and
+# purge cleanly in a private dpkg root, never the machine's own package database.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ppwtool_deb="$dist/ppwtool_1.0.0.1_amd64.deb"
 tessam_deb="$dist/tessam_1.0.0.1_all.deb"

@@ -7,11 +7,8 @@ export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
 prefix="$work/prefix"
 mkdir -p "$HOME" "$prefix/bin" "$prefix/share"
 touch "$prefix/bin/someone-elses-tool"
-cleanup() {
-  WINEPREFIX="$XDG_DATA_HOME/tessam/wine" wineserver -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+stop_wine() { WINEPREFIX="$XDG_DATA_HOME/tessam/wine" wineserver -k 2>/dev/null || true; }
+trap 'stop_wine; rm -rf "$work"' EXIT
 snapshot() { (cd "$prefix" && find . | sort); }
 
 before=$(snapshot)
@@ -26,7 +23,7 @@ grep -q '^Exec=tessam' "$prefix/share/applications/tessam.desktop" || fail "desk
 "$prefix/bin/tessam" >/dev/null 2>&1 &
 "$root/scripts/wait-for-window.sh" "Halvor" 120 || fail "the launcher showed no dialog"
 [[ -f "$XDG_DATA_HOME/tessam/Tessam.exe" ]] || fail "no per-user copy of Tessam.exe"
-WINEPREFIX="$XDG_DATA_HOME/tessam/wine" wineserver -k 2>/dev/null || true
+stop_wine
 
 make -s -C "$root" install PREFIX="$prefix" >/dev/null   # a reinstall must not confuse uninstall
 make -s -C "$root" uninstall PREFIX="$prefix" >/dev/null

@@ -68,20 +68,15 @@ RECT RectIn(HWND dialog, HWND control) {
   return r;
 }
 
-// Run once per display scaling (see CMakeLists.txt): each label shows its
-// whole text, inside the group box, over no other control. (The controls'
-// order is the template's; other tests reach each one by its identifier.)
+// Run once per display scaling (see CMakeLists.txt): each label shows its whole text, inside
+// the group box, over no other control. (Other tests reach each control by its identifier.)
 TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   DialogUnderTest dialog(Services());
   const HWND window = dialog.window();
   const LRESULT bigIcon = ::SendMessageW(window, WM_GETICON, ICON_BIG, 0);
   EXPECT_TRUE(bigIcon && ::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
   EXPECT_EQ(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0), bigIcon);
-  if (const char* dpi = std::getenv("TESSAM_TEST_DPI")) {
-    const HDC screen = ::GetDC(nullptr);
-    ASSERT_EQ(::GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi)) << "the scaling was not applied";
-    ::ReleaseDC(nullptr, screen);
-  }
+  const char* dpi = std::getenv("TESSAM_TEST_DPI");
   const HWND group = ::GetWindow(window, GW_CHILD);
   ASSERT_EQ(::GetWindowLongPtrW(group, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX) << "the frame comes first";
   const RECT box = RectIn(window, group);
@@ -90,6 +85,7 @@ TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
     const std::wstring text = fw::WindowText(label);
     SCOPED_TRACE(::testing::Message() << "label " << ::testing::PrintToString(text));
     const HDC dc = ::GetDC(label);
+    EXPECT_TRUE(!dpi || ::GetDeviceCaps(dc, LOGPIXELSY) == std::atoi(dpi)) << "the scaling was not applied";
     const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
     SIZE size{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -107,9 +103,8 @@ TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   }
 }
 
-// An HDROP as Explorer hands it over: a DROPFILES record, then the names,
-// each ended by a NUL, and one more NUL (the zeroed memory's). The dialog
-// frees it; Drop returns once the dialog has handled it.
+// An HDROP as Explorer hands it over: a DROPFILES record, the names each ended by a NUL, one more
+// NUL (the zeroed memory's). The dialog frees it; Drop returns once the dialog has handled it.
 void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
   std::wstring list;
   for (const std::wstring& name : names) list += name + L'\0';
@@ -133,7 +128,6 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
     ASSERT_EQ(dialog.Focus(), dialog.item(focused));
     for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
       dialog.PressKey(key);
-      dialog.Sync();
       EXPECT_TRUE(dialog.Running() && !dialog.WaitForOwned(0ms)) << focused << " key " << key;
     }
   }
@@ -144,9 +138,8 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh");
 }
 
-// Each click on "生成U盘下载" that builds nothing, or fails to, shows one
-// message, modal for the dialog: the password rule's, or the worker's, which
-// shortens a path too long for the screen.
+// Each click on "生成U盘下载" that builds nothing, or fails to, shows one message, modal for the
+// dialog: the password rule's, or the worker's, which shortens a path too long for the screen.
 TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessage) {
   WriteFile(projectPath, MakeProject(2));
   const std::wstring missing = folder.File(L"missing.pmw");
@@ -167,7 +160,6 @@ TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessa
     dialog.SetPaths(c.project, c.package);
     dialog.SetText(IDC_PASSWORD, c.password);
     if (dialog.Checked(IDC_ENCRYPT) != c.encrypt) dialog.Click(IDC_ENCRYPT);
-    dialog.Sync();
     EXPECT_EQ(::IsWindowVisible(dialog.item(IDC_PASSWORD)) != FALSE, c.encrypt);
     EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.password);
     dialog.Click(IDC_GENERATE);
@@ -272,11 +264,7 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
 
 // Holds a build at its first step (reading the clock) until opened.
 struct BuildGate {
-  std::int64_t Pass() {
-    entered = true;
-    open.wait(false);
-    return static_cast<std::int64_t>(std::time(nullptr));
-  }
+  std::int64_t Pass() { entered = true; open.wait(false); return std::time(nullptr); }
   std::atomic<bool> entered{false}, open{false};
 };
 
@@ -303,7 +291,6 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   // A second worker would complain at once about the empty package path.
   dialog.SetText(IDC_PACKAGE_PATH, L"");
   dialog.Click(IDC_GENERATE);
-  dialog.Sync();
   EXPECT_FALSE(dialog.WaitForOwned(500ms)) << "a second click started a worker";
 
   // The About box's entry ends the system menu; the low four bits of a
@@ -330,9 +317,8 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   ExpectPackageOf(ReadFile(packagePath), 1, "Ab3$Ef7!");
 }
 
-// The dialog starts from the settings file (the default password for an empty
-// one) with encryption on; "关闭" leaves the file as it was, the close box
-// saves both paths.
+// The dialog starts from the settings file (the default password for an empty one) with
+// encryption on; "关闭" leaves the file as it was, the close box saves both paths.
 TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheLargestProject) {
   const std::wstring largest = folder.File(L"largest.pmw"), stored = L"D:\\plc\\line1.pmw | E:\\plc\\VANTU.PPW";
   WriteFile(largest, MakeProject(65535));  // a 131 MB program image
@@ -350,11 +336,8 @@ TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheL
     dialog.SetPaths(largest, packagePath);
     dialog.Click(IDC_GENERATE);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
-    if (c.closeBox) {
-      ::PostMessageW(dialog.window(), WM_CLOSE, 0, 0);
-    } else {
-      dialog.Click(IDC_CLOSE_BUTTON);
-    }
+    const HWND target = c.closeBox ? dialog.window() : dialog.item(IDC_CLOSE_BUTTON);
+    ::PostMessageW(target, c.closeBox ? WM_CLOSE : BM_CLICK, 0, 0);
     ASSERT_TRUE(dialog.WaitForEnd()) << "the dialog hangs";
     EXPECT_EQ(builder->result().failure, BuildFailure::kStopped) << "the build ran to its end before the stop";
     EXPECT_TRUE(log->paths().empty());
@@ -405,11 +388,7 @@ struct LongPackage {
     std::filesystem::create_directories(deep);
     WriteFile(path, std::string(156, '\0'));
   }
-  ~LongPackage() {
-    ::DeleteFileW(path.c_str());
-    ::RemoveDirectoryW(deep.c_str());
-    ::RemoveDirectoryW(top.c_str());
-  }
+  ~LongPackage() { ::DeleteFileW(path.c_str()), ::RemoveDirectoryW(deep.c_str()), ::RemoveDirectoryW(top.c_str()); }
   const std::wstring top, deep, path = deep + L"\\VANTU.PPW";
 };
 
