@@ -22,8 +22,7 @@ actual=$(dpkg-deb --fsys-tarfile "$tessam_deb" | tar -t | grep -v '/$' | grep -v
 
 # A private dpkg root; fakeroot lets dpkg set root as owner without privileges.
 target="$work/root"
-mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
-touch "$target/var/lib/dpkg/status" "$target/var/lib/dpkg/available"
+mkdir -p "$target"/var/lib/dpkg/{info,updates} && touch "$target"/var/lib/dpkg/{status,available}
 snapshot() { (cd "$target" && find . -path ./var -prune -o -print | sort); }
 before=$(snapshot)
 dpkg_root() {  # the dependencies live outside this root: their complaints go to a log

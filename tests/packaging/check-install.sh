@@ -13,10 +13,8 @@ snapshot() { (cd "$prefix" && find . | sort); }
 
 before=$(snapshot)
 make -s -C "$root" install PREFIX="$prefix" >/dev/null
-for f in bin/ppwtool bin/tessam share/man/man1/ppwtool.1 share/applications/tessam.desktop \
-         share/icons/hicolor/48x48/apps/tessam.png share/icons/hicolor/256x256/apps/tessam.png; do
-  [[ -e "$prefix/$f" ]] || fail "$f was not installed"
-done
+for f in bin/{ppwtool,tessam} share/{man/man1/ppwtool.1,applications/tessam.desktop} \
+         share/icons/hicolor/{48x48,256x256}/apps/tessam.png; do [[ -e "$prefix/$f" ]] || fail "not installed: $f"; done
 "$prefix/bin/ppwtool" --version | grep -q 1.0.0.1 || fail "installed ppwtool does not run"
 grep -q '^Exec=tessam' "$prefix/share/applications/tessam.desktop" || fail "desktop entry"
 

@@ -52,10 +52,8 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                  std::filesystem::temp_directory_path().c_str(), &startup, &started));
     const fw::UniqueHandle process(started.hProcess), thread(started.hThread);
-    const struct EndIfLeftRunning {  // only a failed test leaves it running
-      HANDLE running;
-      ~EndIfLeftRunning() { ::TerminateProcess(running, 1); }
-    } guard{process.get()};
+    // Ends the program if a failed test left it running.
+    const std::unique_ptr<void, void (*)(HANDLE)> guard(process.get(), [](HANDLE p) { ::TerminateProcess(p, 1); });
     // As a parent with this mode would hand it down, before the program starts.
     RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);
     ::ResumeThread(thread.get());

@@ -177,7 +177,7 @@ TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessa
     Drop(dialog, {projectPath, folder.path.wstring()});  // Wine, unlike Windows, delivers it
     EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package) << "a drop under the box";
     dialog.Dismiss(*box);
-    EXPECT_TRUE(!refused || WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); })) << "focus";
+    EXPECT_TRUE(!refused || dialog.Focus() == dialog.item(IDC_PASSWORD)) << "focus";
   }
   EXPECT_TRUE(log->paths().empty()) << "a failure was revealed";
 }
@@ -208,7 +208,6 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   auto box = dialog.WaitForOwned();
   ASSERT_TRUE(box);
   dialog.Dismiss(*box, IDCANCEL);
-  dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "a cancelled folder box keeps the path";
 
   // The open-file box fills the project path, and leaves the current
@@ -231,7 +230,7 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   std::filesystem::current_path(folder.path);  // as Windows' box does, whatever its flags say
   ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
   dialog.Dismiss(*box);
-  EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_PROJECT_PATH) == picked; }));
+  EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), picked);
   EXPECT_EQ(std::filesystem::current_path(), currentBefore);
 }
 
@@ -253,7 +252,6 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
   EXPECT_EQ(shown.back(), -1) << "cleared when the build ends";
   EXPECT_TRUE(log->paths().empty()) << "the folder window waits for the message";
   dialog.Dismiss(box);
-  ASSERT_TRUE(WaitUntil([&] { return !log->paths().empty(); }));
   EXPECT_EQ(log->paths(), std::vector{packagePath});
   ExpectPackageOf(ReadFile(packagePath), 300, "");
   ASSERT_FALSE(builder->payload().empty());
@@ -313,7 +311,7 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   const OwnedWindow box = dialog.WaitForOwned().value_or(OwnedWindow{});
   EXPECT_EQ(box.text, kSucceeded) << "the first worker kept its own copy of the package path";
   dialog.Dismiss(box);
-  EXPECT_TRUE(WaitUntil([&] { return log->paths().size() == 1 && ::IsWindowEnabled(dialog.window()); }));
+  EXPECT_TRUE(log->paths().size() == 1 && ::IsWindowEnabled(dialog.window()));
   ExpectPackageOf(ReadFile(packagePath), 1, "Ab3$Ef7!");
 }
 

@@ -133,12 +133,11 @@ TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
     const std::string before = sharing ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\nPMW=kept.pmw\r\n";
     WriteFile(path, before);
     watch.Clear();
-    {
-      const fw::UniqueHandle held(fw::NullIfInvalid(
-          ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-      ASSERT_TRUE(held);
-      settings.SavePaths(L"lost.pmw", L"lost");
-    }
+    fw::UniqueHandle held(fw::NullIfInvalid(
+        ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    ASSERT_TRUE(held);
+    settings.SavePaths(L"lost.pmw", L"lost");
+    held.reset();
     EXPECT_EQ(ReadFile<std::string>(path), before) << sharing;
     EXPECT_FALSE(watch.written) << "handed over to write";
   }

@@ -138,9 +138,11 @@ class DialogUnderTest {
     }
     return box;
   }
-  void Dismiss(const OwnedWindow& box, WPARAM button = IDOK) const {  // and waits until the box is gone
+  // Returns once the box is gone and the dialog has handled its answer.
+  void Dismiss(const OwnedWindow& box, WPARAM button = IDOK) const {
     ::PostMessageW(box.window, WM_COMMAND, button, 0);
     if (!WaitUntil([&] { return !::IsWindow(box.window); })) ADD_FAILURE() << "the box did not close";
+    Sync();
   }
   bool WaitForEnd() const { return WaitUntil([this] { return ended_.load(); }); }
   bool Running() const { return !ended_; }
