@@ -59,8 +59,7 @@ struct ProfileCallWatch {
     return realWrite(section, key, value, file);
   }
   // Whatever of this program's import slots holds `from` holds `to` instead.
-  template <class Function>
-  static void Swap(Function from, Function to) {
+  template <class Function> static void Swap(Function from, Function to) {
     auto* const base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
