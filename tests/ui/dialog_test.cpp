@@ -141,8 +141,7 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
 // dialog: the password rule's, or the worker's, which shortens a path too long for the screen.
 TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessage) {
   WriteFile(projectPath, MakeProject(2));
-  const std::wstring missing = folder.File(L"missing.pmw");
-  const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
+  const std::wstring missing = folder.File(L"missing.pmw"), huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
   // The check hides the password and shows it again, its text kept.
   const struct { bool encrypt; const wchar_t* password; std::wstring project, package, message; } cases[] = {
       {true, L"1234567", projectPath, packagePath, kPasswordRule},

@@ -71,8 +71,7 @@ inline LRESULT CALLBACK SeeSyncMessages(int code, WPARAM removed, LPARAM message
   return ::CallNextHookEx(nullptr, code, removed, message);
 }
 
-// Clicks and keys are posted, so a box they open cannot block the test, and
-// handled (up to any box they open) when they return.
+// Clicks and keys are posted, so a box they open cannot block the test; each returns once handled.
 class DialogUnderTest {
  public:
   explicit DialogUnderTest(CTessamDlg::Services services)
