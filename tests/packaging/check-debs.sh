@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Checks the two .deb files of `make dist`: lintian finds no error, tessam
-# holds what install.sh installs (plus its docs) and depends on Wine and the
-# Chinese font, and both install, verify and purge cleanly with dpkg --root in
-# a private root, never the machine's own package database.
+# Checks the two .deb files of `make dist`: lintian finds no error, tessam holds what install.sh
+# installs (plus its docs) and depends on Wine and the Chinese font, and both install, verify and
+# purge cleanly in a private dpkg root, never the machine's own package database.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ppwtool_deb="$dist/ppwtool_1.0.0.1_amd64.deb"
 tessam_deb="$dist/tessam_1.0.0.1_all.deb"
@@ -23,8 +22,7 @@ actual=$(dpkg-deb --fsys-tarfile "$tessam_deb" | tar -t | grep -v '/$' | grep -v
 
 # A private dpkg root; fakeroot lets dpkg set root as owner without privileges.
 target="$work/root"
-mkdir -p "$target/var/lib/dpkg/info" "$target/var/lib/dpkg/updates"
-touch "$target/var/lib/dpkg/status" "$target/var/lib/dpkg/available"
+mkdir -p "$target"/var/lib/dpkg/{info,updates} && touch "$target"/var/lib/dpkg/{status,available}
 snapshot() { (cd "$target" && find . -path ./var -prune -o -print | sort); }
 before=$(snapshot)
 dpkg_root() {  # the dependencies live outside this root: their complaints go to a log

@@ -7,15 +7,13 @@ import re
 import subprocess
 import sys
 
-# What every Windows 7 SP1 has in System32; not api-ms-win-*, ucrtbase, shcore
-# nor the compiler's DLLs.
+# What every Windows 7 SP1 has in System32; not api-ms-win-*, ucrtbase, shcore nor the compiler's DLLs.
 WINDOWS_7_DLLS = {'kernel32', 'user32', 'gdi32', 'comctl32', 'comdlg32', 'shell32', 'shlwapi', 'ole32',
                   'oleaut32', 'advapi32', 'msvcrt'}
 # NT version of each name the list may give (CRT and x64: see the list's header).
 VERSIONS = {'2000': 5.0, 'XP': 5.1, 'x64': 5.2, 'Vista': 6.0, '7': 6.1, '8': 6.2, '8.1': 6.3, '10': 10.0, 'CRT': 0}
 HEADER = ['MajorOSystemVersion 6', 'MinorOSystemVersion 1', 'MajorSubsystemVersion 6', 'MinorSubsystemVersion 1']
-# supportedOS of Windows 7, 8, 8.1 and 10/11; the dialog program also wants
-# common controls 6 and DPI awareness.
+# supportedOS of Windows 7, 8, 8.1 and 10/11; the dialog program also wants common controls 6 and DPI awareness.
 MANIFEST = ['level="asInvoker"'] + [f'<supportedOS Id="{{{guid}}}"/>' for guid in (
     '35138b9a-5d96-4fbd-8e2d-a2440225f93a', '4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38',
     '1f676c76-80e1-4239-95bb-83d0f6d0da78', '8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a')]

@@ -1,6 +1,5 @@
-// The real Tessam.exe, started as a process, and the package path made for a
-// folder picked in the folder box. (The settings file it keeps is
-// settings_test.cpp's business.)
+// The real Tessam.exe, started as a process, and the package path made for a folder
+// picked in the folder box. (The settings file it keeps is settings_test.cpp's business.)
 #include <gtest/gtest.h>
 
 #include "framework/handles.h"
@@ -21,9 +20,8 @@ std::wstring BuiltExecutable() {
   return path;
 }
 
-// Runs kernel32's `function` (one argument at most) in `process`, on a thread
-// of its own, and returns its result: kernel32 lies at the same address in
-// every process of a session.
+// Runs kernel32's `function` (one argument at most) in `process`, on a thread of its own,
+// and returns its result: kernel32 lies at the same address in every process of a session.
 DWORD RunIn(HANDLE process, const char* function, UINT_PTR argument = 0) {
   const auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), function)));
@@ -35,11 +33,10 @@ DWORD RunIn(HANDLE process, const char* function, UINT_PTR argument = 0) {
   return result;
 }
 
-// Started elsewhere, so only the executable's folder can explain where
-// config.cfg lands. The close box saves both paths whole for the next start,
-// though longer than 259 characters and outside any ANSI code page ("关闭"
-// saving nothing is the worker tests' business). No system box about a
-// missing disk stops it, and a mode its parent handed down stays.
+// Started elsewhere, so only the executable's folder can explain where config.cfg
+// lands. The close box saves both paths whole for the next start, though longer than
+// 259 characters and outside any ANSI code page. No system box about a missing disk
+// stops it, and a mode its parent handed down stays.
 TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNextStart) {
   TempFolder folder;
   const std::wstring exe = folder.File(L"Tessam.exe");
@@ -55,10 +52,8 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                  std::filesystem::temp_directory_path().c_str(), &startup, &started));
     const fw::UniqueHandle process(started.hProcess), thread(started.hThread);
-    const struct EndIfLeftRunning {  // only a failed test leaves it running
-      HANDLE running;
-      ~EndIfLeftRunning() { ::TerminateProcess(running, 1); }
-    } guard{process.get()};
+    // Ends the program if a failed test left it running.
+    const std::unique_ptr<void, void (*)(HANDLE)> guard(process.get(), [](HANDLE p) { ::TerminateProcess(p, 1); });
     // As a parent with this mode would hand it down, before the program starts.
     RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);
     ::ResumeThread(thread.get());
@@ -72,16 +67,13 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
       return std::wstring(buffer);
     };
     EXPECT_EQ(fw::WindowText(dialog), L"HalvorU盘下载PLC工程");
-    EXPECT_EQ(text(IDC_PROJECT_PATH), again ? project : L"");
-    EXPECT_EQ(text(IDC_PACKAGE_PATH), again ? package : L"");
-    EXPECT_EQ(text(IDC_PASSWORD), L"58203147");
+    EXPECT_EQ(text(IDC_PROJECT_PATH) + L" | " + text(IDC_PACKAGE_PATH) + L" | " + text(IDC_PASSWORD),
+              (again ? project + L" | " + package : L" | ") + L" | 58203147");
     ::SendMessageW(::GetDlgItem(dialog, IDC_PROJECT_PATH), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(project.c_str()));
     ::SendMessageW(::GetDlgItem(dialog, IDC_PACKAGE_PATH), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(package.c_str()));
     ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitUntil([&] { return ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; }));
-    const SavedSettings saved = SettingsFile(folder.File(L"config.cfg")).Load();
-    EXPECT_EQ(saved.projectPath, project);
-    EXPECT_EQ(saved.packagePath, package);
+    EXPECT_EQ(Joined(SettingsFile(folder.File(L"config.cfg")).Load()), project + L" | " + package + L" | ");
   }
 }
 

@@ -68,20 +68,15 @@ RECT RectIn(HWND dialog, HWND control) {
   return r;
 }
 
-// Run once per display scaling (see CMakeLists.txt): each label shows its
-// whole text, inside the group box, over no other control. (The controls'
-// order is the template's; other tests reach each one by its identifier.)
+// Run once per display scaling (see CMakeLists.txt): each label shows its whole text, inside
+// the group box, over no other control. (Other tests reach each control by its identifier.)
 TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   DialogUnderTest dialog(Services());
   const HWND window = dialog.window();
   const LRESULT bigIcon = ::SendMessageW(window, WM_GETICON, ICON_BIG, 0);
   EXPECT_TRUE(bigIcon && ::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
   EXPECT_EQ(::SendMessageW(window, WM_QUERYDRAGICON, 0, 0), bigIcon);
-  if (const char* dpi = std::getenv("TESSAM_TEST_DPI")) {
-    const HDC screen = ::GetDC(nullptr);
-    ASSERT_EQ(::GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi)) << "the scaling was not applied";
-    ::ReleaseDC(nullptr, screen);
-  }
+  const char* dpi = std::getenv("TESSAM_TEST_DPI");
   const HWND group = ::GetWindow(window, GW_CHILD);
   ASSERT_EQ(::GetWindowLongPtrW(group, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX) << "the frame comes first";
   const RECT box = RectIn(window, group);
@@ -90,6 +85,7 @@ TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
     const std::wstring text = fw::WindowText(label);
     SCOPED_TRACE(::testing::Message() << "label " << ::testing::PrintToString(text));
     const HDC dc = ::GetDC(label);
+    EXPECT_TRUE(!dpi || ::GetDeviceCaps(dc, LOGPIXELSY) == std::atoi(dpi)) << "the scaling was not applied";
     const HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
     SIZE size{};
     ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -107,9 +103,8 @@ TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   }
 }
 
-// An HDROP as Explorer hands it over: a DROPFILES record, then the names,
-// each ended by a NUL, and one more NUL (the zeroed memory's). The dialog
-// frees it; Drop returns once the dialog has handled it.
+// An HDROP as Explorer hands it over: a DROPFILES record, the names each ended by a NUL, one more
+// NUL (the zeroed memory's). The dialog frees it; Drop returns once the dialog has handled it.
 void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
   std::wstring list;
   for (const std::wstring& name : names) list += name + L'\0';
@@ -126,31 +121,27 @@ void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names)
 // end it too, and Enter on a focused button would press that button.
 TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   DialogUnderTest dialog(Services());
-  dialog.SetText(IDC_PASSWORD, L"short");  // pressing "生成U盘下载" would show the warning
+  dialog.SetText(IDC_PASSWORD, L"");  // too short: pressing "生成U盘下载" would show the warning
   for (const int focused : {IDC_PROJECT_PATH, IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_ENCRYPT}) {
     ::PostMessageW(dialog.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.item(focused)), TRUE);
     dialog.Sync();
     ASSERT_EQ(dialog.Focus(), dialog.item(focused));
     for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
       dialog.PressKey(key);
-      dialog.Sync();
       EXPECT_TRUE(dialog.Running() && !dialog.WaitForOwned(0ms)) << focused << " key " << key;
     }
   }
   EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT)) << "Enter pressed the check box";
-  dialog.SetText(IDC_PASSWORD, L"");
   for (const wchar_t c : std::wstring(L"abcdefghijk")) ::PostMessageW(dialog.item(IDC_PASSWORD), WM_CHAR, c, 1);
   dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh");
 }
 
-// Each click on "生成U盘下载" that builds nothing, or fails to, shows one
-// message, modal for the dialog: the password rule's, or the worker's, which
-// shortens a path too long for the screen.
+// Each click on "生成U盘下载" that builds nothing, or fails to, shows one message, modal for the
+// dialog: the password rule's, or the worker's, which shortens a path too long for the screen.
 TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessage) {
   WriteFile(projectPath, MakeProject(2));
-  const std::wstring missing = folder.File(L"missing.pmw");
-  const std::wstring huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
+  const std::wstring missing = folder.File(L"missing.pmw"), huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
   // The check hides the password and shows it again, its text kept.
   const struct { bool encrypt; const wchar_t* password; std::wstring project, package, message; } cases[] = {
       {true, L"1234567", projectPath, packagePath, kPasswordRule},
@@ -167,7 +158,6 @@ TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessa
     dialog.SetPaths(c.project, c.package);
     dialog.SetText(IDC_PASSWORD, c.password);
     if (dialog.Checked(IDC_ENCRYPT) != c.encrypt) dialog.Click(IDC_ENCRYPT);
-    dialog.Sync();
     EXPECT_EQ(::IsWindowVisible(dialog.item(IDC_PASSWORD)) != FALSE, c.encrypt);
     EXPECT_EQ(dialog.Text(IDC_PASSWORD), c.password);
     dialog.Click(IDC_GENERATE);
@@ -185,7 +175,7 @@ TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessa
     Drop(dialog, {projectPath, folder.path.wstring()});  // Wine, unlike Windows, delivers it
     EXPECT_EQ(dialog.Paths(), c.project + L" | " + c.package) << "a drop under the box";
     dialog.Dismiss(*box);
-    EXPECT_TRUE(!refused || WaitUntil([&] { return dialog.Focus() == dialog.item(IDC_PASSWORD); })) << "focus";
+    EXPECT_TRUE(!refused || dialog.Focus() == dialog.item(IDC_PASSWORD)) << "focus";
   }
   EXPECT_TRUE(log->paths().empty()) << "a failure was revealed";
 }
@@ -216,7 +206,6 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   auto box = dialog.WaitForOwned();
   ASSERT_TRUE(box);
   dialog.Dismiss(*box, IDCANCEL);
-  dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "a cancelled folder box keeps the path";
 
   // The open-file box fills the project path, and leaves the current
@@ -239,7 +228,7 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   std::filesystem::current_path(folder.path);  // as Windows' box does, whatever its flags say
   ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
   dialog.Dismiss(*box);
-  EXPECT_TRUE(WaitUntil([&] { return dialog.Text(IDC_PROJECT_PATH) == picked; }));
+  EXPECT_EQ(dialog.Text(IDC_PROJECT_PATH), picked);
   EXPECT_EQ(std::filesystem::current_path(), currentBefore);
 }
 
@@ -261,7 +250,6 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
   EXPECT_EQ(shown.back(), -1) << "cleared when the build ends";
   EXPECT_TRUE(log->paths().empty()) << "the folder window waits for the message";
   dialog.Dismiss(box);
-  ASSERT_TRUE(WaitUntil([&] { return !log->paths().empty(); }));
   EXPECT_EQ(log->paths(), std::vector{packagePath});
   ExpectPackageOf(ReadFile(packagePath), 300, "");
   ASSERT_FALSE(builder->payload().empty());
@@ -272,11 +260,7 @@ TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleases
 
 // Holds a build at its first step (reading the clock) until opened.
 struct BuildGate {
-  std::int64_t Pass() {
-    entered = true;
-    open.wait(false);
-    return static_cast<std::int64_t>(std::time(nullptr));
-  }
+  std::int64_t Pass() { entered = true; open.wait(false); return std::time(nullptr); }
   std::atomic<bool> entered{false}, open{false};
 };
 
@@ -303,7 +287,6 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   // A second worker would complain at once about the empty package path.
   dialog.SetText(IDC_PACKAGE_PATH, L"");
   dialog.Click(IDC_GENERATE);
-  dialog.Sync();
   EXPECT_FALSE(dialog.WaitForOwned(500ms)) << "a second click started a worker";
 
   // The About box's entry ends the system menu; the low four bits of a
@@ -314,8 +297,7 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   const auto about = dialog.WaitForOwned();
   ASSERT_TRUE(about);
   EXPECT_EQ(about->caption, L"关于我们");
-  gate->open = true;
-  gate->open.notify_all();
+  gate->open = true; gate->open.notify_all();
   ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)) != FALSE; }));
   dialog.Sync();
   EXPECT_EQ(dialog.WaitForOwned(0ms).value_or(OwnedWindow{}).window, about->window) << "no result box over the About box";
@@ -326,13 +308,12 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   const OwnedWindow box = dialog.WaitForOwned().value_or(OwnedWindow{});
   EXPECT_EQ(box.text, kSucceeded) << "the first worker kept its own copy of the package path";
   dialog.Dismiss(box);
-  EXPECT_TRUE(WaitUntil([&] { return log->paths().size() == 1 && ::IsWindowEnabled(dialog.window()); }));
+  EXPECT_TRUE(log->paths().size() == 1 && ::IsWindowEnabled(dialog.window()));
   ExpectPackageOf(ReadFile(packagePath), 1, "Ab3$Ef7!");
 }
 
-// The dialog starts from the settings file (the default password for an empty
-// one) with encryption on; "关闭" leaves the file as it was, the close box
-// saves both paths.
+// The dialog starts from the settings file (the default password for an empty one) with
+// encryption on; "关闭" leaves the file as it was, the close box saves both paths.
 TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheLargestProject) {
   const std::wstring largest = folder.File(L"largest.pmw"), stored = L"D:\\plc\\line1.pmw | E:\\plc\\VANTU.PPW";
   WriteFile(largest, MakeProject(65535));  // a 131 MB program image
@@ -350,11 +331,8 @@ TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheL
     dialog.SetPaths(largest, packagePath);
     dialog.Click(IDC_GENERATE);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
-    if (c.closeBox) {
-      ::PostMessageW(dialog.window(), WM_CLOSE, 0, 0);
-    } else {
-      dialog.Click(IDC_CLOSE_BUTTON);
-    }
+    const HWND target = c.closeBox ? dialog.window() : dialog.item(IDC_CLOSE_BUTTON);
+    ::PostMessageW(target, c.closeBox ? WM_CLOSE : BM_CLICK, 0, 0);
     ASSERT_TRUE(dialog.WaitForEnd()) << "the dialog hangs";
     EXPECT_EQ(builder->result().failure, BuildFailure::kStopped) << "the build ran to its end before the stop";
     EXPECT_TRUE(log->paths().empty());
@@ -363,15 +341,11 @@ TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheL
   }
 }
 
-// Visible top-level windows of other processes, other than those `known`.
-std::vector<HWND> ForeignWindows(const std::vector<HWND>& known = {}) {
+// Visible top-level windows other than those `known` (this test itself shows none).
+std::vector<HWND> VisibleWindows(const std::vector<HWND>& known = {}) {
   std::vector<HWND> found;
   for (HWND window = ::GetTopWindow(nullptr); window; window = ::GetWindow(window, GW_HWNDNEXT)) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::ranges::count(known, window) == 0) {
-      found.push_back(window);
-    }
+    if (::IsWindowVisible(window) && std::ranges::count(known, window) == 0) found.push_back(window);
   }
   return found;
 }
@@ -405,11 +379,7 @@ struct LongPackage {
     std::filesystem::create_directories(deep);
     WriteFile(path, std::string(156, '\0'));
   }
-  ~LongPackage() {
-    ::DeleteFileW(path.c_str());
-    ::RemoveDirectoryW(deep.c_str());
-    ::RemoveDirectoryW(top.c_str());
-  }
+  ~LongPackage() { ::DeleteFileW(path.c_str()), ::RemoveDirectoryW(deep.c_str()), ::RemoveDirectoryW(top.c_str()); }
   const std::wstring top, deep, path = deep + L"\\VANTU.PPW";
 };
 
@@ -422,16 +392,16 @@ TEST(RevealInExplorer, OpensAFolderWindowForShortAndLongPathsAndRefusesAMissingP
   // select in, and says so: only the folder window counts there.
   for (const std::wstring& path : {folder.File(L"VANTU.PPW"), deep.path}) {
     SCOPED_TRACE(path.size());
-    const std::vector<HWND> before = ForeignWindows();
+    const std::vector<HWND> before = VisibleWindows();
     const int revealed = RevealInExplorer(path);
     if (revealed == 0 && ShellCannotSelectInThisSession(folder.File(L"VANTU.PPW"))) {
       GTEST_SKIP() << "this Wine session's shell cannot open a folder with a selection";
     }
     EXPECT_TRUE(revealed == 1 || path.size() >= MAX_PATH);
     std::vector<HWND> opened;
-    EXPECT_TRUE(WaitUntil([&] { return !(opened = ForeignWindows(before)).empty(); }, 30s)) << "no folder window";
+    EXPECT_TRUE(WaitUntil([&] { return !(opened = VisibleWindows(before)).empty(); }, 30s)) << "no folder window";
     for (const HWND window : opened) ::PostMessageW(window, WM_CLOSE, 0, 0);
-    WaitUntil([&] { return std::none_of(opened.begin(), opened.end(), ::IsWindow); }, 10s);
+    WaitUntil([&] { return std::none_of(opened.begin(), opened.end(), ::IsWindow); });
   }
   EXPECT_EQ(RevealInExplorer(folder.File(L"nothing\\VANTU.PPW")), 0);
 }

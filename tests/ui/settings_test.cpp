@@ -29,9 +29,8 @@ std::optional<std::string> Encoded(const std::wstring& text, UINT codePage) {
   return lost ? std::nullopt : std::optional(bytes);
 }
 
-// Windows reads an ANSI file or a UTF-16 LE file with a byte-order mark. Any
-// other it takes for ANSI and so misreads: UTF-8 beyond ASCII, UTF-16 BE, and
-// UTF-16 without a mark.
+// Windows reads an ANSI file or a UTF-16 LE file with a byte-order mark. Any other it takes
+// for ANSI and so misreads: UTF-8 beyond ASCII, UTF-16 BE, and UTF-16 without a mark.
 bool WindowsReads(const std::string& bytes) {
   const bool utf8 = std::ranges::any_of(bytes, [](char c) { return c < 0; }) &&  // char is signed here
                     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
@@ -40,9 +39,8 @@ bool WindowsReads(const std::string& bytes) {
   return bytes.starts_with("\xFF\xFE") || !(utf8 || utf16);
 }
 
-// While a watch lives, this program's imports of the profile functions lead
-// through it: it counts the reads and keeps the bytes of the file the first
-// write names, as they are at that moment.
+// While a watch lives, this program's imports of the profile functions lead through it: it
+// counts the reads and keeps the bytes of the file the first write names, as they are then.
 struct ProfileCallWatch {
   // Taken here, from the import slots: in a static initializer the address of
   // an imported function is that of a stub that jumps through its slot.
@@ -61,8 +59,7 @@ struct ProfileCallWatch {
     return realWrite(section, key, value, file);
   }
   // Whatever of this program's import slots holds `from` holds `to` instead.
-  template <class Function>
-  static void Swap(Function from, Function to) {
+  template <class Function> static void Swap(Function from, Function to) {
     auto* const base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
@@ -86,10 +83,9 @@ class Settings : public ::testing::Test {
   SettingsFile settings{path};
 };
 
-// The same lines in each form an editor saves. Loading reads the values, with
-// the profile functions exactly when Windows reads the file, and changes
-// nothing. Saving hands them a UTF-16 LE file with a mark holding every line
-// the user wrote, or an ANSI file as it is while the paths fit its code page.
+// The same lines in each form an editor saves. Loading reads the values, with the profile functions exactly
+// when Windows reads the file, and changes nothing. Saving hands them a UTF-16 LE file with a mark holding
+// every line the user wrote, or an ANSI file as it is while the paths fit its code page.
 TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
   const std::wstring foreign = L"D:\\线Ü\\" + std::wstring(300, L'x') + L".pmw";  // in no ANSI code page
   const struct { std::wstring text; SavedSettings values; std::wstring saved; } contents[] = {
@@ -116,18 +112,14 @@ TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
       const std::string bytes = form.mark + *encoded;
       WriteFile(path, bytes);
       watch.Clear();
-      const SavedSettings loaded = settings.Load();
-      EXPECT_EQ(loaded.projectPath + L" | " + loaded.packagePath + L" | " + loaded.password,
-                content.values.projectPath + L" | " + content.values.packagePath + L" | " + content.values.password);
+      EXPECT_EQ(Joined(settings.Load()), Joined(content.values));
       EXPECT_EQ(watch.reads > 0, WindowsReads(bytes)) << "read with the profile functions";
       EXPECT_EQ(ReadFile<std::string>(path), bytes) << "loading changed the file";
       watch.Clear();
       settings.SavePaths(content.saved, L"F:\\VANTU.PPW");
       const bool staysAnsi = !form.mark[0] && WindowsReads(bytes) && content.saved != foreign;
       EXPECT_EQ(watch.written, staysAnsi ? bytes : "\xFF\xFE" + *Encoded(content.text, 1200)) << "handed over to write";
-      const SavedSettings saved = settings.Load();
-      EXPECT_EQ(saved.projectPath + L" | " + saved.packagePath + L" | " + saved.password,
-                content.saved + L" | F:\\VANTU.PPW | " + content.values.password);
+      EXPECT_EQ(Joined(settings.Load()), content.saved + L" | F:\\VANTU.PPW | " + content.values.password);
     }
   }
 }
@@ -140,12 +132,11 @@ TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
     const std::string before = sharing ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\nPMW=kept.pmw\r\n";
     WriteFile(path, before);
     watch.Clear();
-    {
-      const fw::UniqueHandle held(fw::NullIfInvalid(
-          ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-      ASSERT_TRUE(held);
-      settings.SavePaths(L"lost.pmw", L"lost");
-    }
+    fw::UniqueHandle held(fw::NullIfInvalid(
+        ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    ASSERT_TRUE(held);
+    settings.SavePaths(L"lost.pmw", L"lost");
+    held.reset();
     EXPECT_EQ(ReadFile<std::string>(path), before) << sharing;
     EXPECT_FALSE(watch.written) << "handed over to write";
   }

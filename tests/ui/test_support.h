@@ -14,6 +14,7 @@
 
 #include "framework/com.h"
 #include "framework/strings.h"
+#include "settings/settings_file.h"
 #include "tests/core/test_support.h"
 #include "ui/resource.h"
 #include "ui/tessam_dlg.h"
@@ -35,6 +36,11 @@ inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milli
 struct TempFolder : TempDir {
   std::wstring File(const std::wstring& name) const { return (path / name).wstring(); }
 };
+
+// Saved settings as "project | package | password", compared in one piece.
+inline std::wstring Joined(const SavedSettings& saved) {
+  return saved.projectPath + L" | " + saved.packagePath + L" | " + saved.password;
+}
 
 inline std::wstring ClassName(HWND window) {
   wchar_t name[64] = {};
@@ -65,7 +71,7 @@ inline LRESULT CALLBACK SeeSyncMessages(int code, WPARAM removed, LPARAM message
   return ::CallNextHookEx(nullptr, code, removed, message);
 }
 
-// Clicks and keys are posted, so a box they open cannot block the test.
+// Clicks and keys are posted, so a box they open cannot block the test; each returns once handled.
 class DialogUnderTest {
  public:
   explicit DialogUnderTest(CTessamDlg::Services services)
@@ -81,8 +87,7 @@ class DialogUnderTest {
     if (!window_) ADD_FAILURE() << "the main dialog did not appear";
   }
   DialogUnderTest(const DialogUnderTest&) = delete;
-  // Ends a dialog that still runs: whatever a failed test left open goes
-  // first, so "关闭" can be clicked.
+  // Ends a dialog a failed test left running: its boxes first, so "关闭" can be clicked.
   ~DialogUnderTest() {
     if (!ended_ && window_) {
       for (int boxes = 0; boxes < 10; ++boxes) {
@@ -100,14 +105,13 @@ class DialogUnderTest {
   void SetText(int id, const std::wstring& text) const { ::SetWindowTextW(item(id), text.c_str()); }
   // Both path edits: set, and read as "project | package".
   void SetPaths(const std::wstring& project, const std::wstring& package) const {
-    SetText(IDC_PROJECT_PATH, project);
-    SetText(IDC_PACKAGE_PATH, package);
+    SetText(IDC_PROJECT_PATH, project); SetText(IDC_PACKAGE_PATH, package);
   }
   std::wstring Paths() const { return Text(IDC_PROJECT_PATH) + L" | " + Text(IDC_PACKAGE_PATH); }
   bool Checked(int id) const { return ::SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  void Click(int id) const { ::PostMessageW(item(id), BM_CLICK, 0, 0); }
+  void Click(int id) const { ::PostMessageW(item(id), BM_CLICK, 0, 0); Sync(); }
   // The key-down, which is what a dialog acts on, to the focused control.
-  void PressKey(WPARAM key) const { ::PostMessageW(Focus(), WM_KEYDOWN, key, 1); }
+  void PressKey(WPARAM key) const { ::PostMessageW(Focus(), WM_KEYDOWN, key, 1); Sync(); }
   HWND Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -133,9 +137,11 @@ class DialogUnderTest {
     }
     return box;
   }
-  void Dismiss(const OwnedWindow& box, WPARAM button = IDOK) const {  // and waits until the box is gone
+  // Returns once the box is gone and the dialog has handled its answer.
+  void Dismiss(const OwnedWindow& box, WPARAM button = IDOK) const {
     ::PostMessageW(box.window, WM_COMMAND, button, 0);
     if (!WaitUntil([&] { return !::IsWindow(box.window); })) ADD_FAILURE() << "the box did not close";
+    Sync();
   }
   bool WaitForEnd() const { return WaitUntil([this] { return ended_.load(); }); }
   bool Running() const { return !ended_; }

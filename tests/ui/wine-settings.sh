@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Wine settings for the dialog tests, in the suite's Wine prefix.
-#   wine-settings.sh unmanaged PROGRAM...  Wine on a bare Xvfb waits two seconds for a window manager
-#     each time a managed window is hidden: the programs named get unmanaged windows.
+#   wine-settings.sh unmanaged PROGRAM  Wine on a bare Xvfb waits two seconds for a window manager
+#     each time a managed window is hidden: the program named gets unmanaged windows.
 #   wine-settings.sh dpi DPI PROGRAM [ARGS...]  runs one program at display scaling DPI (96 = 100%,
 #     144 = 150%), then puts the scaling back. Wine reads it when a program starts.
 set -euo pipefail
@@ -10,9 +10,7 @@ source "$here/../../scripts/wine-env.sh"
 "$here/../../scripts/wine-prefix.sh"
 reg() { "$tessam_wine" reg "$@" >/dev/null; }
 if [[ $1 == unmanaged ]]; then
-  for program in "${@:2}"; do
-    reg add "HKCU\\Software\\Wine\\AppDefaults\\$program\\X11 Driver" /v Managed /t REG_SZ /d N /f
-  done
+  reg add "HKCU\\Software\\Wine\\AppDefaults\\$2\\X11 Driver" /v Managed /t REG_SZ /d N /f
 else
   key='HKCU\Control Panel\Desktop'
   trap 'reg delete "$key" /v LogPixels /f 2>/dev/null || true' EXIT
