@@ -1,8 +1,6 @@
 #pragma once
-// Runs kernel32's `function` (one argument at most) inside another process,
-// on a thread of its own, and returns its result: kernel32 lies at the same
-// address in every process of a session. For asking a program what mode it
-// set for itself.
+// Runs kernel32's `function` (one argument at most) inside another process, on a thread
+// of its own, and returns its result: kernel32 lies at one address in every process.
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -3,8 +3,6 @@
 // core suites' business; here a few show that they reach the user.
 #include <nlohmann/json.hpp>
 
-#include <regex>
-
 #include "core/build_result.h"
 #include "core/file.h"
 #include "core/package_builder.h"
@@ -17,23 +15,6 @@ namespace tessam::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Each help text gives the exit statuses, and every option one names is in
-// the manual page too (which ships with the native build only).
-TEST_F(Ppwtool, VersionHelpAndManualPageAgree) {
-  EXPECT_EQ(Expect(0, {"--version"}).out, "1.0.0.1\n");
-  std::string manual = Text(PPWTOOL_MANPAGE);  // nothing where the path is empty
-  std::erase(manual, '\\');  // roff writes "--json" as "\-\-json"
-  EXPECT_TRUE(manual.empty() || Contains(manual, ".SH EXIT STATUS"));
-  const std::regex option("--[a-z]+");
-  for (const char* command : {"--help", "build", "inspect", "extract", "verify"}) {
-    const std::string help = Expect(0, {command, "--help"}).out;
-    EXPECT_TRUE(Contains(help, "Exit status") && Contains(help, " 0 ") && Contains(help, " 2 ")) << command;
-    for (std::sregex_iterator named(help.begin(), help.end(), option), end; named != end; ++named) {
-      EXPECT_TRUE(manual.empty() || Contains(manual, named->str())) << command << " names " << named->str();
-    }
-  }
-}
 
 // build -> inspect -> extract gives back the project's bytes from 256 on, with
 // the low byte of each UTF-16 unit of the password planted at image offsets 8..15.
@@ -140,8 +121,7 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   Bytes bigShorter = MakeProject(600);  // 1.2 MB: two chunks
   Expect(0, {"build", Write(Path("big.pmw"), bigShorter), Path("big.ppw")});
   bigShorter.pop_back();
-  Bytes changed = project, shorter = project, damaged = Read(Path("plain.ppw"));
-  changed[1000] ^= 1;
+  Bytes shorter = project, damaged = Read(Path("plain.ppw"));
   shorter.pop_back();
   damaged[64 + 50] ^= 1;
   Write(Path("damaged.ppw"), damaged);
@@ -156,7 +136,6 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
       {"locked.ppw", original, {"--password", "abcdefgX"}, 1,
        {"differs from --password", "differing bytes   1", "first difference  project offset 271",
         "different program"}},
-      {"plain.ppw", Write(Path("changed.pmw"), changed), {}, 1, {"differing bytes   1", "project offset 1000\n"}},
       {"plain.ppw", Write(Path("shorter.pmw"), shorter), {}, 1,
        {"too short", "differing bytes   1", "project offset " + std::to_string(shorter.size()) + "\n"}},
       {"plain.ppw", Write(Path("other.pmw"), MakeProject(1)), {}, 1,

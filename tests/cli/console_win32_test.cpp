@@ -1,6 +1,5 @@
-// ppwtool on a console: what it writes reaches the screen as UTF-16 whatever
-// the console's code page, and the code page stays as the user set it. The
-// test makes a console of its own and reads back what the screen holds.
+// ppwtool on a console of the test's own: what it writes reaches the screen as UTF-16
+// whatever the code page, which stays as the user set it; and its error mode.
 #include <windows.h>
 
 #include <chrono>

@@ -1,6 +1,5 @@
-// ppwtool under failing file calls, hostile image paths and signals (POSIX:
-// the faults come from fault_shim.cpp, preloaded). Every case: the exit
-// status, a message naming the cause, no output file left, the input as it was.
+// ppwtool under failing file calls (fault_shim.cpp, preloaded), hostile image paths and
+// signals: the exit status, a message naming the cause, no stray file, the input as it was.
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/resource.h>
@@ -33,12 +32,11 @@ class PpwtoolFaults : public Ppwtool {
   const std::string project = Path("p.pmw"), package = Path("VANTU.PPW"), target = Path("target.ppw");
 };
 
-// A build cut short before it writes leaves an old package as it was; once
-// writing began, anywhere, or interrupted, it leaves no package: through a
-// link (to an old package) the target goes and the link stays; a file it made
-// is removed.
+// A build cut short before it writes leaves an old package as it was; once writing
+// began it leaves none: through a link the target goes, the link stays.
 TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
-  const struct { const char* fault; bool throughLink, keepsOld; const char* message; std::uint16_t blocks = 2100; } cases[] = {
+  const struct { const char* fault; bool throughLink, keepsOld; const char* message; std::uint16_t blocks = 2100; }
+      cases[] = {
       {"write:0", true, false, "no space left"}, {"write:2", true, false, "no space left"},  // the header, a chunk
       {"fsync:0", true, false, "input/output"}, {"fsync:1", false, false, "input/output"},  // the file, its folder
       {"ftruncate:0", true, false, "cannot be opened"},
@@ -75,8 +73,7 @@ TEST_F(PpwtoolFaults, FailedBuildLeavesNoPackage) {
   }
 }
 
-// A file system that takes direct reads at the open but refuses them at the
-// read gets the package read back through the cache, dropped first.
+// Direct reads taken at the open but refused at the read: read back through the cache.
 TEST_F(PpwtoolFaults, ReadBackFallsBackToCachedReads) {
   Write(project, MakeProject(2100));
   setenv("TESSAM_FAULT", "read:6:einval1", 1);  // the first read of the read-back
@@ -85,8 +82,7 @@ TEST_F(PpwtoolFaults, ReadBackFallsBackToCachedReads) {
   Expect(0, {"verify", package, project});
 }
 
-// extract writes nothing but a regular file that is not its package, and
-// removes only what it created itself.
+// extract writes nothing but a regular file that is not its package.
 TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
   BuildPackage(3);
   const Bytes sound = Read(package);

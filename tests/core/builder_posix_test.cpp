@@ -1,8 +1,6 @@
 // Builder cases only POSIX systems can stage: a package changed while read
-// back, FIFOs at either path, files on descriptor 0. (Write faults: the CLI suite.)
+// back, files on descriptor 0. (Write faults and FIFOs: the CLI suite.)
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 
@@ -14,8 +12,7 @@
 namespace tessam {
 namespace {
 
-// Flock is advisory, so the held package can be cut or grown by its path behind
-// the builder's back, as a faulty device might: the read-back must see it.
+// flock() is advisory: a package cut or grown behind the builder's back, as by a faulty device.
 TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   const test::TempDir dir;
   const auto project = dir / "project.pmw";
@@ -38,19 +35,6 @@ TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
     EXPECT_EQ(builder.result().firstDifference, c.differsAt);
     EXPECT_FALSE(std::filesystem::exists(package));
   }
-}
-
-TEST(PackageBuilderPosix, FifoFailsAtOnceInsteadOfWaitingForAWriter) {
-  const test::TempDir dir;
-  const auto fifo = dir / "fifo";
-  const auto file = dir / "project.pmw";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  test::WriteFile(file, test::MakeProject(0));
-  PackageBuilder builder;
-  EXPECT_EQ(builder.Build({fifo.u16string(), (dir / "VANTU.PPW").u16string(), {}}), 0);
-  EXPECT_EQ(builder.result().failure, BuildFailure::kProjectNotOpenable);
-  EXPECT_EQ(builder.Build({file.u16string(), fifo.u16string(), {}}), 0);
-  EXPECT_EQ(builder.result().failure, BuildFailure::kPackageNotOpenable);
 }
 
 // A program started with standard input closed gets descriptor 0 for the first

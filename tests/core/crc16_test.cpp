@@ -22,9 +22,8 @@ std::uint16_t Fused(std::uint16_t crc, std::uint8_t key, const std::uint8_t* dat
 }
 
 TEST(Crc16, KnownAnswersWholeInPiecesAndFusedWithTheScramble) {
-  // 0x4B37 is the check value of CRC-16/MODBUS in the CRC RevEng catalogue. The
-  // others were computed apart from this code, as the remainder of polynomial
-  // division by x^16 + x^15 + x^2 + 1 with reflected bits and 0xFFFF preset.
+  // 0x4B37: the check value in the CRC RevEng catalogue. The others were computed apart, as
+  // the remainder of division by x^16 + x^15 + x^2 + 1, bits reflected, 0xFFFF preset.
   const struct { Bytes bytes; std::uint16_t crc; } vectors[] = {
       {{}, 0xFFFF},
       {{'1', '2', '3', '4', '5', '6', '7', '8', '9'}, 0x4B37},
@@ -37,7 +36,7 @@ TEST(Crc16, KnownAnswersWholeInPiecesAndFusedWithTheScramble) {
     SCOPED_TRACE(v.bytes.size());
     EXPECT_EQ(Crc16UpdateBitwise(kCrc16Initial, v.bytes.data(), v.bytes.size()), v.crc);
     EXPECT_EQ(Crc16(v.bytes.data(), v.bytes.size()), v.crc);
-    for (const std::uint8_t key : {0, 0x5A}) EXPECT_EQ(Fused(kCrc16Initial, key, v.bytes.data(), v.bytes.size()), v.crc);
+    for (const std::uint8_t k : {0, 0x5A}) EXPECT_EQ(Fused(kCrc16Initial, k, v.bytes.data(), v.bytes.size()), v.crc);
   }
   // Split anywhere in 100 bytes (every head and tail length, with and without
   // 16-byte steps), it is the one-shot checksum.

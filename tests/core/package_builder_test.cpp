@@ -1,6 +1,5 @@
-// PackageBuilder end to end on real files: the draws, the key and the header
-// bytes, the password, short projects, paths, exclusivity, file identity in
-// every spelling, and stop requests.
+// PackageBuilder end to end on real files: draws, key, header bytes, password, short
+// projects, paths, exclusivity, file identity in every spelling, stop requests.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -86,8 +85,12 @@ TEST_F(PackageBuilderTest, SeedsOnceDrawsSeedsThenFillerModulo255AndWritesEveryH
   EXPECT_EQ(builder.reservedWord(), 0);
 }
 
-// (s3*s2 + s1*s0) mod 255, without overflow: 2*254*254 = 129032 = 506*255 + 2.
-TEST(ScrambleKey, IsReducedModulo255WithoutOverflow) {
+// The Windows runtime's rand() after srand(1); the key (s3*s2 + s1*s0) mod 255, without
+// overflow: 2*254*254 = 129032 = 506*255 + 2.
+TEST(RuntimeRandom, FollowsTheWindowsRuntimeSequenceAndTheKeyIsReducedModulo255) {
+  RuntimeRandom random;
+  random.Seed(1);
+  for (const std::uint32_t expected : {41u, 18467u, 6334u, 26500u, 19169u}) EXPECT_EQ(random.Draw(), expected);
   const std::uint8_t seeds[][4] = {{1, 2, 3, 4}, {254, 254, 254, 254}, {15, 17, 0, 0}, {0, 0, 17, 15}};
   const std::uint8_t keys[] = {14, 2, 0, 0};
   for (std::size_t i = 0; i < std::size(keys); ++i) EXPECT_EQ(ScrambleKey(seeds[i]), keys[i]) << i;
@@ -111,12 +114,6 @@ TEST_F(PackageBuilderTest, LargeImageBetweenLongPathsPlantsPasswordLowBytesScram
   const Bytes file = test::ReadFile(deep / "VANTU.PPW");
   EXPECT_EQ(Bytes(file.begin() + 64, file.end()), expected);
   EXPECT_EQ(builder.header().payloadChecksum, Crc16(expected.data(), length));  // the record is the file's header
-}
-
-TEST(RuntimeRandom, FollowsTheWindowsRuntimeSequence) {
-  RuntimeRandom random;
-  random.Seed(1);  // srand(1); rand() x5 on the Windows runtime
-  for (const std::uint32_t expected : {41u, 18467u, 6334u, 26500u, 19169u}) EXPECT_EQ(random.Draw(), expected);
 }
 
 TEST_F(PackageBuilderTest, ProjectShorterThanItsImageFailsAndKeepsPackageAndPayload) {

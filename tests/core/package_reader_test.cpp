@@ -1,6 +1,5 @@
-// The package reader over packages made and damaged in memory: change chosen
-// bytes, then repair the checksums so that exactly the intended problem shows.
-// Offsets are written out here, apart from the layout the reader shares.
+// The reader over packages made and damaged in memory, checksums repaired so that exactly
+// the intended problem shows. Offsets are written out here, apart from the shared layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -92,7 +91,6 @@ TEST(PackageReader, ReadsSoundPackagesAndNamesEachDamageAndNothingElse) {
       {"reserved, last", Set(46, 0xFE), true, {P::kReservedBytes}},
       {"reserved word, low byte", Set(25, 1), true, {P::kReservedWord}},
       {"web address, delete", Set(50, 0x7F), true, {P::kBadWebAddress}},
-      {"web address, nul", Set(59, 0x00), true, {P::kBadWebAddress}},
   };
   for (const Damage& damage : damages) {
     for (std::uint16_t blocks : {0, 1, 3}) {
@@ -132,7 +130,8 @@ TEST(PackageReader, ReadsFilesInChunks) {
     SCOPED_TRACE(c.length + c.failAt);
     std::uint64_t highest = 0;
     const PackageSource source{c.length, [&](std::uint64_t offset, std::span<std::uint8_t> into) {
-      if (offset <= c.failAt && c.failAt < offset + into.size()) return c.ends ? std::optional<std::size_t>(0) : std::nullopt;
+      const std::optional<std::size_t> failed = c.ends ? std::optional<std::size_t>(0) : std::nullopt;
+      if (offset <= c.failAt && c.failAt < offset + into.size()) return failed;
       highest = std::max<std::uint64_t>(highest, offset + into.size());
       const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), c.length - offset));
       for (std::size_t i = 0; i < count; ++i) into[i] = offset + i < sound.size() ? sound[offset + i] : 0;

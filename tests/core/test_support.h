@@ -26,7 +26,6 @@ struct TempDir {
 // Paths handed to ppwtool are UTF-8 text.
 inline std::filesystem::path Utf8Path(const std::string& text) { return std::u8string(text.begin(), text.end()); }
 
-// Bytes, or the bytes of a string.
 template <class Container = Bytes>
 void WriteFile(const std::filesystem::path& path, const Container& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -17,7 +17,6 @@ TEST(WindowsPath, PathsThatDoNotFitGetTheLongForm) {
   const std::wstring cwd = std::filesystem::current_path().wstring();
   const std::wstring inCwd = cwd.back() == L'\\' ? cwd : cwd + L"\\";
   const struct { std::wstring given, expected; } cases[] = {
-      {L"", L""},
       {L"C:\\plc\\VANTU.PPW", L"C:\\plc\\VANTU.PPW"},
       {fits, fits},
       {fits + L"b", L"\\\\?\\" + fits + L"b"},

@@ -5,6 +5,7 @@
 #include "framework/handles.h"
 #include "framework/strings.h"
 #include "settings/settings_file.h"
+#include "tests/remote_call_win32.h"
 #include "tests/ui/test_support.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
@@ -20,23 +21,9 @@ std::wstring BuiltExecutable() {
   return path;
 }
 
-// Runs kernel32's `function` (one argument at most) in `process`, on a thread of its own,
-// and returns its result: kernel32 lies at the same address in every process of a session.
-DWORD RunIn(HANDLE process, const char* function, UINT_PTR argument = 0) {
-  const auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), function)));
-  const fw::UniqueHandle thread(
-      ::CreateRemoteThread(process, nullptr, 0, start, reinterpret_cast<void*>(argument), 0, nullptr));
-  DWORD result = 0xDEAD;
-  EXPECT_TRUE(thread && ::WaitForSingleObject(thread.get(), 10000) == WAIT_OBJECT_0 &&
-              ::GetExitCodeThread(thread.get(), &result));
-  return result;
-}
-
-// Started elsewhere, so only the executable's folder can explain where config.cfg
-// lands. The close box saves both paths whole for the next start, though longer than
-// 259 characters and outside any ANSI code page. No system box about a missing disk
-// stops it, and a mode its parent handed down stays.
+// Started elsewhere, so only the executable's folder explains where config.cfg lands. The
+// close box saves both paths whole for the next start, though over 259 characters and
+// outside any ANSI code page. It turns critical-error boxes off, keeping its parent's mode.
 TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNextStart) {
   TempFolder folder;
   const std::wstring exe = folder.File(L"Tessam.exe");

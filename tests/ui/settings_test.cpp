@@ -1,5 +1,5 @@
-// "config.cfg" in every form an editor saves it, judged by what Windows' own
-// private-profile functions would make of the files handed to them.
+// "config.cfg" in every form an editor saves it, judged by what Windows' own profile
+// functions would make of the files handed to them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,8 +13,7 @@
 namespace tessam::test {
 namespace {
 
-// `text` in `codePage` (1200 and 1201: UTF-16 LE and BE), or nothing when it
-// is not in the code page.
+// `text` in `codePage` (1200, 1201: UTF-16 LE, BE), or nothing when it is not in it.
 std::optional<std::string> Encoded(const std::wstring& text, UINT codePage) {
   if (codePage == 1200 || codePage == 1201) {
     std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
@@ -124,8 +123,7 @@ TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
   }
 }
 
-// Another program holds the file open: not sharing, it keeps the file from
-// being read; sharing only reading, from being replaced.
+// Held elsewhere: not shared, the file cannot be read; shared for reading, not replaced.
 TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
   ProfileCallWatch watch;
   for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {

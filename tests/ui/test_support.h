@@ -57,12 +57,10 @@ inline HWND FindThreadWindow(DWORD thread, HWND owner) {
   return nullptr;
 }
 
-// A window the main dialog owns (a message box, the About box, a browse box)
-// with its first static text.
+// A window the dialog owns (a message box, the About box, a browse box), its first text.
 struct OwnedWindow { HWND window = nullptr; std::wstring caption, text; HICON icon = nullptr; };
 
-// Sync posts numbered messages; a hook on the dialog's thread notes each one
-// as whichever message loop runs there (the dialog's or a box's) takes it.
+// Sync posts numbered messages; a hook notes each as whichever loop runs there takes it.
 inline const UINT kSyncMessage = ::RegisterWindowMessageW(L"TessamTestSync");
 inline std::atomic<LPARAM> syncSeen{0}, syncPosted{0};
 inline LRESULT CALLBACK SeeSyncMessages(int code, WPARAM removed, LPARAM message) {
