@@ -1,5 +1,4 @@
 # Cross-build for 64-bit Windows with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
-set(TESSAM_ARCH_LINK_FLAGS "")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
