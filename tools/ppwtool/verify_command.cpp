@@ -6,10 +6,10 @@
 #include <iostream>
 #include <string>
 
-#include "tools/ppwtool/image_comparison.h"
 #include "tools/ppwtool/arguments.h"
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
+#include "tools/ppwtool/image_comparison.h"
 #include "tools/ppwtool/package_summary.h"
 #include "tools/ppwtool/progress.h"
 #include "tools/ppwtool/read_package.h"
@@ -115,7 +115,7 @@ int RunVerify(const VerifyArguments& arguments) {
       const char* phase = "comparing with the project";
       const std::uint64_t total = 2 * report->payloadBytesPresent;
       comparison = CompareImage(CountedSource(*package, progress, phase, total), *report,
-                                        CountedSource(*project, progress, phase, total), password);
+                                CountedSource(*project, progress, phase, total), password);
     }
     if (!comparison) {
       std::cerr << "ppwtool: cannot read " << arguments.package << " or " << arguments.project
