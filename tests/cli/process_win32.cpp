@@ -1,7 +1,6 @@
 #include <windows.h>
 
-#include "framework/handles.h"
-#include "tests/cli/ppwtool_test.h"
+#include "tests/cli/process_win32.h"
 
 namespace tessam::test {
 
@@ -13,17 +12,17 @@ fw::UniqueHandle OpenInheritable(const std::filesystem::path& path, DWORD access
                                                           &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
-int Run(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out, HANDLE err,
-        DWORD flags) {
+fw::UniqueHandle Start(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out,
+                       HANDLE err, DWORD flags) {
   // Each argument quoted whole, which the C runtime gives back unchanged as
   // long as it holds no quote and does not end in a backslash.
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   for (const std::string& argument : arguments) {
-    if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return -1;
+    if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return {};
     commandLine += L" \"" + std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring() + L"\"";
   }
   const fw::UniqueHandle in = OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  if (!in) return -1;
+  if (!in) return {};
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -33,10 +32,17 @@ int Run(const std::filesystem::path& program, const std::vector<std::string>& ar
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
                         &startup, &info)) {
-    return -1;
+    return {};
   }
-  const fw::UniqueHandle process(info.hProcess), thread(info.hThread);
+  ::CloseHandle(info.hThread);
+  return fw::UniqueHandle(info.hProcess);
+}
+
+int Run(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out, HANDLE err,
+        DWORD flags) {
+  const fw::UniqueHandle process = Start(program, arguments, out, err, flags);
   DWORD code = 0;
+  if (!process) return -1;
   if (::WaitForSingleObject(process.get(), 60'000) != WAIT_OBJECT_0) {
     ::TerminateProcess(process.get(), 1);
     ::WaitForSingleObject(process.get(), 10'000);
@@ -53,6 +59,11 @@ int RunProcess(const std::filesystem::path& program, const std::vector<std::stri
                          errFile = OpenInheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
   if (!outFile || !errFile) return -1;
   return Run(program, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
+}
+
+fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
+  const fw::UniqueHandle nul = OpenInheritable(L"NUL", GENERIC_WRITE, OPEN_EXISTING);
+  return Start(program, arguments, nul.get(), nul.get(), CREATE_NO_WINDOW);
 }
 
 int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,

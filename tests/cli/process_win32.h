@@ -1,0 +1,13 @@
+#pragma once
+// Starting ppwtool.exe without waiting for it, for tests that end it themselves.
+#include <windows.h>
+
+#include "framework/handles.h"
+#include "tests/cli/ppwtool_test.h"
+
+namespace tessam::test {
+
+// The running process, its standard streams on NUL; none if it could not start.
+fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+
+}  // namespace tessam::test
