@@ -38,9 +38,7 @@ fw::UniqueHandle Start(const std::filesystem::path& program, const std::vector<s
   return fw::UniqueHandle(info.hProcess);
 }
 
-int Run(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out, HANDLE err,
-        DWORD flags) {
-  const fw::UniqueHandle process = Start(program, arguments, out, err, flags);
+int Wait(const fw::UniqueHandle& process) {
   DWORD code = 0;
   if (!process) return -1;
   if (::WaitForSingleObject(process.get(), 60'000) != WAIT_OBJECT_0) {
@@ -53,23 +51,23 @@ int Run(const std::filesystem::path& program, const std::vector<std::string>& ar
 
 }  // namespace
 
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& out, const std::filesystem::path& err) {
+fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                              const std::filesystem::path& out, const std::filesystem::path& err) {
   const fw::UniqueHandle outFile = OpenInheritable(out, GENERIC_WRITE, CREATE_ALWAYS),
                          errFile = OpenInheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
-  if (!outFile || !errFile) return -1;
-  return Run(program, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
-}
-
-fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments) {
-  const fw::UniqueHandle nul = OpenInheritable(L"NUL", GENERIC_WRITE, OPEN_EXISTING);
-  return Start(program, arguments, nul.get(), nul.get(), CREATE_NO_WINDOW);
+  if (!outFile || !errFile) return {};
+  return Start(program, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
 }
 
 int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                  std::intptr_t out, std::intptr_t err) {
   // No flags: the child shares this process's console.
-  return Run(program, arguments, reinterpret_cast<HANDLE>(out), reinterpret_cast<HANDLE>(err), 0);
+  return Wait(Start(program, arguments, reinterpret_cast<HANDLE>(out), reinterpret_cast<HANDLE>(err), 0));
+}
+
+int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& out, const std::filesystem::path& err) {
+  return Wait(StartProcess(program, arguments, out, err));
 }
 
 }  // namespace tessam::test

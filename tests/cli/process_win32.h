@@ -7,7 +7,8 @@
 
 namespace tessam::test {
 
-// The running process, its standard streams on NUL; none if it could not start.
-fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+// The running process, as RunProcess starts it; none if it could not start.
+fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                              const std::filesystem::path& out, const std::filesystem::path& err);
 
 }  // namespace tessam::test

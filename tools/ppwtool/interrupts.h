@@ -1,8 +1,8 @@
 #pragma once
 // Turns the user's interrupts into a stop request while it lives, so that a
 // build or an extract ends through its own cleanup (no partial file) instead
-// of being killed part-way: Ctrl+C, SIGTERM and SIGHUP on POSIX, Ctrl+C and
-// Ctrl+Break on Windows. Create it before any other thread starts. One
+// of being killed part-way: Ctrl+C, SIGTERM and SIGHUP on POSIX; Ctrl+C,
+// Ctrl+Break, a closed console window, logoff and shutdown on Windows. Create it before any other thread starts. One
 // implementation per platform.
 #include <memory>
 #include <stop_token>
