@@ -25,7 +25,13 @@ TEST_F(Ppwtool, ConsoleShowsEveryCharacterAndKeepsItsCodePage) {
   ASSERT_TRUE(screen);
   fs::create_directory(dir_ / fs::path(u8"U盘"));
   const std::string package = Path("U盘/VANTU.PPW");
-  const auto handle = reinterpret_cast<std::intptr_t>(screen.get());
+  // Handed over for writing alone, as CONOUT$ opened with GENERIC_WRITE is: a console
+  // all the same, though without the read access that GetConsoleMode asks for.
+  HANDLE writeOnly = nullptr;
+  ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), screen.get(), ::GetCurrentProcess(), &writeOnly, GENERIC_WRITE,
+                                TRUE, 0));
+  const fw::UniqueHandle written(writeOnly);
+  const auto handle = reinterpret_cast<std::intptr_t>(writeOnly);
   const std::vector<std::string> build = {"build", Write(Path("工程.pmw"), MakeProject(1)), package};
   EXPECT_EQ(RunProcessOn(fs::absolute(PPWTOOL_PATH), build, handle, handle), 0);
   EXPECT_EQ(::GetConsoleOutputCP(), 437u);

@@ -79,12 +79,18 @@ class ConsoleBuffer final : public std::streambuf {
 // A console buffer when the standard handle `which` is a console; none otherwise.
 std::unique_ptr<std::streambuf> BufferFor(DWORD which) {
   const HANDLE handle = ::GetStdHandle(which);
-  DWORD mode = 0;
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE || !::GetConsoleMode(handle, &mode)) return nullptr;
-  return std::make_unique<ConsoleBuffer>(handle);
+  return IsConsole(handle) ? std::make_unique<ConsoleBuffer>(handle) : nullptr;
 }
 
 }  // namespace
+
+// Writing nothing succeeds on a console and fails on a file, a pipe or NUL.
+// GetConsoleMode would need read access, which a console opened for writing
+// alone (CONOUT$ with GENERIC_WRITE) does not give.
+bool IsConsole(HANDLE handle) {
+  DWORD written = 0;
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::WriteConsoleW(handle, L"", 0, &written, nullptr);
+}
 
 ConsoleStreams::ConsoleStreams() : out_(BufferFor(STD_OUTPUT_HANDLE)), err_(BufferFor(STD_ERROR_HANDLE)) {
   if (out_) savedOut_ = std::cout.rdbuf(out_.get());

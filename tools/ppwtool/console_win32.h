@@ -5,10 +5,15 @@
 // user's window and to the batch files run in it, is left alone. Redirected
 // to a file or a pipe they stay UTF-8 bytes, which the JSON needs. Create it
 // first thing, before anything is written.
+#include <windows.h>
+
 #include <memory>
 #include <streambuf>
 
 namespace ppwtool {
+
+// Whether `handle` is a console, whatever access it was opened with.
+bool IsConsole(HANDLE handle);
 
 class ConsoleStreams {
  public:
