@@ -94,20 +94,10 @@ FileError TakeHold(int fd, struct stat& info) {
   return FileError::kNone;
 }
 
-// The path of the entry that holds the file `path` leads to: the path itself,
-// or for a symbolic link its final target.
-std::optional<std::string> EntryPath(const std::string& path) {
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (!resolved) return std::nullopt;
-  std::string entry(resolved);
-  std::free(resolved);
-  return entry;
-}
-
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('/') + 1); }
 
-// The file a chain of symbolic links ends at, existing or not; a loop is left
-// for the file calls to refuse.
+// The entry a chain of symbolic links ends at, existing or not; a loop is
+// left for the file calls to refuse.
 std::string FollowLinks(std::string path) {
   for (int hop = 0; hop < 40; ++hop) {
     std::string target(PATH_MAX, '\0');
@@ -129,9 +119,8 @@ void UnlinkIfSame(const std::string& entry, const FileIdentity& identity) {
 
 // Flushes the folder that holds `entry`, so that a new entry survives a power cut.
 bool SyncFolderOf(const std::string& entry) {
-  const auto slash = entry.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : entry.substr(0, slash);
-  const ScopedDescriptor dir{OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY)};
+  const std::string folder = FolderOf(entry);
+  const ScopedDescriptor dir{OpenRetrying(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY)};
   // Some file systems cannot flush a folder at all (EINVAL): nothing to wait for there.
   return dir.fd >= 0 && (::fsync(dir.fd) == 0 || errno == EINVAL);
 }
@@ -200,10 +189,10 @@ std::optional<File> File::OpenToWrite(const std::u16string& path, FileError* why
   // A file this open made must not outlive the failure. Without its identity
   // an empty regular file at the name (what O_EXCL just made) is taken for it.
   struct stat now;
-  const auto entry = created && file.fd >= 0 ? EntryPath(*name) : std::nullopt;
-  if (entry && ::lstat(entry->c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
+  const std::string entry = FollowLinks(*name);
+  if (created && file.fd >= 0 && ::lstat(entry.c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
       (::fstat(file.fd, &info) != 0 || IdentityOf(now) == IdentityOf(info))) {
-    ::unlink(entry->c_str());
+    ::unlink(entry.c_str());
   }
   return std::nullopt;
 }
@@ -306,7 +295,7 @@ void File::RemoveWhileHeld(const std::u16string& path) {
   // unlink() goes by name, so the name is first resolved to the entry that
   // holds the file and checked to be it: a link, or a file put there by
   // someone else since, is left alone.
-  if (const auto entry = EntryPath(*name)) UnlinkIfSame(*entry, identity_);
+  UnlinkIfSame(FollowLinks(*name), identity_);
 }
 
 std::optional<Destination> FindDestination(const std::u16string& path, FileError& why) {
@@ -334,8 +323,7 @@ std::optional<Destination> FindDestination(const std::u16string& path, FileError
 
 bool FlushFolderEntry(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
-  const auto entry = name ? EntryPath(*name) : std::nullopt;
-  return entry && SyncFolderOf(*entry);
+  return name && SyncFolderOf(FollowLinks(*name));
 }
 
 }  // namespace tessam
