@@ -22,10 +22,7 @@ BOOL CTessamApp::InitInstance() {
   // and folder boxes need COM on this thread for the whole run.
   const fw::ComApartment shell;
 
-  CTessamDlg dialog;
-  SetMainWindow(&dialog);
-  dialog.DoModal();
-  SetMainWindow(nullptr);
+  CTessamDlg().DoModal();
   return FALSE;  // the process ends; there is no application message loop
 }
 

@@ -16,21 +16,11 @@ CWinApp::~CWinApp() {
   if (theApplication == this) theApplication = nullptr;
 }
 
-int CWinApp::Run() {
-  MSG message;
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
-}
-
 CWinApp* CWinApp::Current() { return theApplication; }
 
 int RunApplication() {
-  CWinApp* app = CWinApp::Current();
-  if (!app || !app->InitInstance()) return 0;
-  return app->Run();
+  if (CWinApp* app = CWinApp::Current()) app->InitInstance();
+  return 0;
 }
 
 std::wstring ApplicationTitle() { return std::filesystem::path(ModulePath()).stem().wstring(); }

@@ -1,13 +1,12 @@
 #pragma once
 // The application object: exactly one, global, constructed before wWinMain
-// runs. The program's life happens in its InitInstance.
+// runs. The program's life happens in its InitInstance; there is no
+// application message loop.
 #include <windows.h>
 
 #include <string>
 
 namespace fw {
-
-class CDialog;
 
 class CWinApp {
  public:
@@ -16,22 +15,14 @@ class CWinApp {
   CWinApp& operator=(const CWinApp&) = delete;
   virtual ~CWinApp();
 
-  // FALSE ends the program without entering the application's message loop.
-  virtual BOOL InitInstance() { return TRUE; }
-  // The message loop for applications whose InitInstance returns TRUE.
-  virtual int Run();
-
-  CDialog* mainWindow() const { return mainWindow_; }
-  void SetMainWindow(CDialog* window) { mainWindow_ = window; }
+  // Runs the program; when it returns, whatever it answers, the process ends.
+  virtual BOOL InitInstance() { return FALSE; }
 
   // The one application object, or null in programs without one (tests).
   static CWinApp* Current();
-
- private:
-  CDialog* mainWindow_ = nullptr;
 };
 
-// What wWinMain does: start the application object.
+// What wWinMain does: run the application object's InitInstance.
 int RunApplication();
 
 // The application's title: the executable's file name without its extension.

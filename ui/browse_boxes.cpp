@@ -4,9 +4,11 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "framework/com.h"
 #include "framework/strings.h"
+#include "ui/dropped_paths.h"
 #include "ui/resource.h"
 
 namespace tessam {
@@ -73,14 +75,15 @@ std::optional<std::wstring> AskForProjectFile(HWND owner) {
   return file;
 }
 
-std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& start) {
+std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& currentPackage) {
+  const std::wstring start = std::filesystem::path(currentPackage).parent_path().wstring();
   std::wstring displayName(MAX_PATH, L'\0');
   BROWSEINFOW box{};
   box.hwndOwner = owner;
   box.pszDisplayName = displayName.data();
   box.lpszTitle = L"请选择生成U盘PLC程序的文件夹";
   box.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
-  if (!start.empty()) {
+  if (!start.empty() && IsFolder(start)) {
     box.lpfn = SelectStartFolder;
     box.lParam = reinterpret_cast<LPARAM>(start.c_str());
   }

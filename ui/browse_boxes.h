@@ -12,8 +12,8 @@ namespace tessam {
 // extension of string 106.
 std::optional<std::wstring> AskForProjectFile(HWND owner);
 
-// Folder box, opened at `start` when that is not empty; the chosen
-// folder's file-system path.
-std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& start);
+// Folder box, opened where `currentPackage` would go when that folder exists;
+// the chosen folder's file-system path.
+std::optional<std::wstring> AskForPackageFolder(HWND owner, const std::wstring& currentPackage);
 
 }  // namespace tessam

@@ -16,9 +16,9 @@ bool SomethingExistsAt(const std::wstring& path) { return PathExists(ToUtf16(pat
 
 }  // namespace
 
-int GenerationWorker(GenerationJob& job) {
+int GenerationWorker(const GenerationJob& job, const std::stop_token& stop, std::atomic<bool>& marked) {
   if (!job.channel->Connected()) {  // the window is gone already
-    job.marked = false;
+    marked = false;
     return 0;
   }
 
@@ -31,21 +31,16 @@ int GenerationWorker(GenerationJob& job) {
   } else {
     job.channel->SetProjectEditEnabled(false);
     const BuildRequest request{ToUtf16(job.projectText), ToUtf16(job.packageText), job.password};
-    outcome.result = job.builder->Build(request, job.stop.get_token());
+    outcome.result = job.builder->Build(request, stop);
     job.channel->SetProjectEditEnabled(true);
     outcome.message = fw::LoadResourceString(outcome.result == 1 ? IDS_BUILD_SUCCEEDED : IDS_BUILD_FAILED);
   }
 
   const int result = outcome.result;
-  job.marked = false;  // the builder is free from here on
+  marked = false;  // the builder is free from here on
   // After a stop request the user hears nothing more from this worker.
-  if (!job.stop.stop_requested()) job.channel->Deliver(std::move(outcome));
+  if (!stop.stop_requested()) job.channel->Deliver(std::move(outcome));
   return result;
-}
-
-DWORD WINAPI RunGenerationWorker(void* job) {
-  const std::unique_ptr<std::shared_ptr<GenerationJob>> owned(static_cast<std::shared_ptr<GenerationJob>*>(job));
-  return static_cast<DWORD>(GenerationWorker(**owned));
 }
 
 }  // namespace tessam

@@ -1,17 +1,15 @@
 #include "ui/tessam_dlg.h"
 
-#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 
-#include "core/windows_path.h"
 #include "framework/app.h"
 #include "framework/strings.h"
 #include "ui/about_dlg.h"
 #include "ui/browse_boxes.h"
+#include "ui/dropped_paths.h"
 #include "ui/label_fit.h"
 #include "ui/package_path.h"
 #include "ui/resource.h"
@@ -23,23 +21,10 @@ namespace {
 
 constexpr wchar_t kDefaultPassword[] = L"58203147";
 constexpr int kPasswordLength = 8;
-// A stopped build answers within 100 ms; this only bounds the unexpected.
-constexpr DWORD kStopWaitMs = 3000;
-
-void FinishDrop(HDROP drop) { ::DragFinish(drop); }
-using UniqueDrop = fw::UniqueHandleOf<HDROP, FinishDrop>;
-
-std::wstring DroppedFile(HDROP drop, UINT index) {
-  std::wstring name(::DragQueryFileW(drop, index, nullptr, 0), L'\0');
-  const UINT copied = ::DragQueryFileW(drop, index, name.data(), static_cast<UINT>(name.size() + 1));
-  name.resize(copied);
-  return name;
-}
-
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(WindowsPath(std::u16string(path.begin(), path.end())).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+// Suggestions from the file system only, as the user types, shown whatever
+// the user's browser settings say.
+constexpr DWORD kPathCompletion =
+    SHACF_FILESYS_ONLY | SHACF_FILESYS_DIRS | SHACF_AUTOSUGGEST_FORCE_ON | SHACF_AUTOAPPEND_FORCE_ON;
 
 HICON LoadAppIcon(int metricX, int metricY) {
   return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME),
@@ -122,10 +107,9 @@ BOOL CTessamDlg::OnInitDialog() {
   // The group box comes first in the template and frames every label.
   WidenCutLabels(self, ::GetWindow(self, GW_CHILD));
   // Conventions of the platform that leave the template as it is: path
-  // completion, and files dropped from Explorer, also from a less
-  // privileged one.
-  projectCompletion_.Attach(GetDlgItem(IDC_PROJECT_PATH));
-  packageCompletion_.Attach(GetDlgItem(IDC_PACKAGE_PATH));
+  // completion (it stays with each edit; without it the edits still work),
+  // and files dropped from Explorer, also from a less privileged one.
+  for (const int edit : {IDC_PROJECT_PATH, IDC_PACKAGE_PATH}) ::SHAutoComplete(GetDlgItem(edit), kPathCompletion);
   ::DragAcceptFiles(self, TRUE);
   for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, UINT{0x0049} /* WM_COPYGLOBALDATA */}) {
     ::ChangeWindowMessageFilterEx(self, message, MSGFLT_ALLOW, nullptr);
@@ -134,11 +118,18 @@ BOOL CTessamDlg::OnInitDialog() {
 }
 
 BOOL CTessamDlg::PreTranslateMessage(MSG* message) {
-  // Neither Escape nor Enter may close the dialog or press a button.
-  if (message->message == WM_KEYDOWN && (message->wParam == VK_ESCAPE || message->wParam == VK_RETURN)) {
-    return TRUE;
+  // Neither Escape nor Enter may close the dialog or press a button. A control
+  // that asks for the key (a completion list closing or taking a suggestion)
+  // gets it past the dialog manager; otherwise the key is swallowed.
+  if (message->message != WM_KEYDOWN || (message->wParam != VK_ESCAPE && message->wParam != VK_RETURN)) {
+    return fw::CDialog::PreTranslateMessage(message);
   }
-  return fw::CDialog::PreTranslateMessage(message);
+  const LPARAM asked = reinterpret_cast<LPARAM>(message);
+  if (::SendMessageW(message->hwnd, WM_GETDLGCODE, message->wParam, asked) & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) {
+    ::TranslateMessage(message);
+    ::DispatchMessageW(message);
+  }
+  return TRUE;
 }
 
 CTessamDlg::ModalScope::ModalScope(CTessamDlg& dialog) : dialog_(dialog) { ++dialog_.modalWindows_; }
@@ -157,11 +148,8 @@ void CTessamDlg::OnBrowseProject() {
 }
 
 void CTessamDlg::OnBrowseFolder() {
-  // The box opens where the current package would go, when that folder exists.
-  std::wstring start = std::filesystem::path(ControlText(IDC_PACKAGE_PATH)).parent_path().wstring();
-  if (!IsFolder(start)) start.clear();
   const ModalScope modal(*this);
-  if (const auto folder = AskForPackageFolder(GetSafeHwnd(), start)) {
+  if (const auto folder = AskForPackageFolder(GetSafeHwnd(), ControlText(IDC_PACKAGE_PATH))) {
     const std::wstring package = PackagePathInFolder(*folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
     ::SetDlgItemTextW(GetSafeHwnd(), IDC_PACKAGE_PATH, package.c_str());
   }
@@ -172,7 +160,7 @@ void CTessamDlg::OnEncryptClicked() {
 }
 
 void CTessamDlg::OnGenerate() {
-  if (WorkerMarked()) return;  // one build at a time; the click starts nothing
+  if (runner_.Marked()) return;  // one build at a time; the click starts nothing
 
   if (EncryptionChecked()) {
     // Only the first 8 characters count, so a longer password (one from the
@@ -192,66 +180,38 @@ void CTessamDlg::OnGenerate() {
 
 void CTessamDlg::StartWorker() {
   // The worker gets copies of the texts and the check state, taken now on
-  // the window thread, so it never has to ask the window for them.
-  auto job = std::make_shared<GenerationJob>();
-  // Pasted paths lose their quotes here, and the user sees the path used.
+  // the window thread. Pasted paths lose their quotes here, and the user sees
+  // the path used.
+  GenerationJob job{{}, {}, {}, builder_, channel_};
   for (const int edit : {IDC_PROJECT_PATH, IDC_PACKAGE_PATH}) {
     const std::wstring text = ControlText(edit);
     const std::wstring path = TrimPastedPath(text);
     if (path != text) ::SetDlgItemTextW(GetSafeHwnd(), edit, path.c_str());
-    (edit == IDC_PROJECT_PATH ? job->projectText : job->packageText) = path;
+    (edit == IDC_PROJECT_PATH ? job.projectText : job.packageText) = path;
   }
   if (EncryptionChecked()) {
     const std::wstring text = ControlText(IDC_PASSWORD);  // at least 8 units: the rule passed
     BuildRequest::Password password{};
     for (std::size_t i = 0; i < password.size() && i < text.size(); ++i) password[i] = static_cast<char16_t>(text[i]);
-    job->password = password;
+    job.password = password;
   }
-  job->builder = builder_;
-  job->channel = channel_;
-  // Each phase fills its share of the task-bar button: reading the project from
-  // a local disk is quick, writing to a stick takes longest, reading it back a
-  // little less. Only changes are posted, so a build sends at most a thousand
-  // messages.
-  builder_->SetProgressObserver(
-      [channel = channel_, last = ~0u](BuildPhase phase, std::uint64_t done, std::uint64_t total) mutable {
-        static_assert(WorkerChannel::kProgressScale == 1000);
-        constexpr unsigned kStart[] = {0, 100, 600};  // reading, writing, reading back
-        constexpr unsigned kShare[] = {100, 500, 400};
-        const auto index = static_cast<std::size_t>(phase);
-        const auto now = static_cast<unsigned>(kStart[index] + (total ? done * kShare[index] / total : kShare[index]));
-        if (now != std::exchange(last, now)) channel->ReportProgress(now);
-      });
-
-  // The job is marked before the thread exists, so the worker cannot clear
-  // the mark before it is set.
-  auto handover = std::make_unique<std::shared_ptr<GenerationJob>>(job);
-  fw::UniqueHandle thread(::CreateThread(nullptr, 0, RunGenerationWorker, handover.get(), 0, nullptr));
-  if (!thread) return;  // nothing shown, nothing marked
-  handover.release();   // the worker thread owns its share now
-  job_ = std::move(job);
-  workerThread_ = std::move(thread);
+  runner_.Start(std::move(job));  // when no thread can start, nothing is shown
 }
 
-bool CTessamDlg::StopWorker() {
-  if (!WorkerMarked()) return true;
-  progress_->Clear(GetSafeHwnd());
-  job_->stop.request_stop();
-  // Safe to wait here: the worker only ever posts to this thread.
-  const bool ended = ::WaitForSingleObject(workerThread_.get(), kStopWaitMs) == WAIT_OBJECT_0;
-  job_->marked = false;
-  return ended;
+bool CTessamDlg::LetGoOfWorkers() {
+  if (runner_.Marked()) progress_->Clear(GetSafeHwnd());
+  const bool builderFree = runner_.Stop();
+  channel_->Disconnect();
+  return builderFree;
 }
 
 void CTessamDlg::OnCloseButton() {
-  StopWorker();
-  channel_->Disconnect();  // no message and no reveal after this
-  EndDialog(IDCANCEL);     // the paths are not saved
+  LetGoOfWorkers();
+  EndDialog(IDCANCEL);  // the paths are not saved
 }
 
 fw::MessageResult CTessamDlg::OnClose(WPARAM, LPARAM) {
-  const bool builderFree = StopWorker();
-  channel_->Disconnect();
+  const bool builderFree = LetGoOfWorkers();
   settings_.SavePaths(ControlText(IDC_PROJECT_PATH), ControlText(IDC_PACKAGE_PATH));
   // A worker that outlived the wait may still hold the payload; it is then
   // freed with the builder's last owner instead.
@@ -305,7 +265,7 @@ fw::MessageResult CTessamDlg::OnWorkerProgress(WPARAM thousandths, LPARAM) {
 fw::MessageResult CTessamDlg::OnSetCursor(WPARAM, LPARAM hitTest) {
   // While a build runs the dialog still takes input, so the pointer shows
   // work in the background rather than an hourglass.
-  if (!WorkerMarked() || LOWORD(hitTest) != HTCLIENT) return fw::kDefaultProcessing;
+  if (!runner_.Marked() || LOWORD(hitTest) != HTCLIENT) return fw::kDefaultProcessing;
   ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
   return TRUE;
 }
@@ -316,24 +276,12 @@ fw::MessageResult CTessamDlg::OnDropFiles(WPARAM drop, LPARAM) {
   // of the dialog is open, and into an edit that a build has disabled, the
   // dialog refuses drops itself.
   if (!TakesInput()) return 0;
-  const std::wstring extension = fw::LoadResourceString(IDS_PROJECT_EXTENSION);
-  // The first project file and the first folder count; anything else is ignored.
-  std::wstring project, folder;
-  const UINT count = ::DragQueryFileW(files.get(), 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    const std::wstring name = DroppedFile(files.get(), i);
-    if (IsFolder(name)) {
-      if (folder.empty()) folder = name;
-    } else if (project.empty() && !extension.empty() &&
-               ::lstrcmpiW(::PathFindExtensionW(name.c_str()), extension.c_str()) == 0) {
-      project = name;
-    }
+  const DroppedPaths dropped = ParseDrop(files.get(), fw::LoadResourceString(IDS_PROJECT_EXTENSION));
+  if (!dropped.project.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PROJECT_PATH))) {
+    ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, dropped.project.c_str());
   }
-  if (!project.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PROJECT_PATH))) {
-    ::SetDlgItemTextW(GetSafeHwnd(), IDC_PROJECT_PATH, project.c_str());
-  }
-  if (!folder.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PACKAGE_PATH))) {
-    const std::wstring package = PackagePathInFolder(folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
+  if (!dropped.folder.empty() && ::IsWindowEnabled(GetDlgItem(IDC_PACKAGE_PATH))) {
+    const std::wstring package = PackagePathInFolder(dropped.folder, fw::LoadResourceString(IDS_PACKAGE_FILE_FORMAT));
     ::SetDlgItemTextW(GetSafeHwnd(), IDC_PACKAGE_PATH, package.c_str());
   }
   return 0;

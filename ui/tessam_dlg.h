@@ -12,8 +12,7 @@
 #include "framework/dialog.h"
 #include "framework/handles.h"
 #include "ui/build_progress.h"
-#include "ui/generation_worker.h"
-#include "ui/path_completion.h"
+#include "ui/build_runner.h"
 #include "ui/worker_channel.h"
 
 namespace tessam {
@@ -71,10 +70,9 @@ class CTessamDlg : public fw::CDialog {
   };
 
   void StartWorker();
-  bool WorkerMarked() const { return job_ && job_->marked; }
-  // Asks a marked worker to stop and waits for it, for a bounded time.
-  // True when no worker can be using the builder any more.
-  bool StopWorker();
+  // Stops a running build and cuts every worker off from the window: no
+  // message and no reveal after this. True when the builder is free.
+  bool LetGoOfWorkers();
 
   // False while a modal window of the dialog is open.
   bool TakesInput() const;
@@ -87,13 +85,10 @@ class CTessamDlg : public fw::CDialog {
   std::shared_ptr<PackageBuilder> builder_;  // shared with the running worker
   Reveal reveal_;
   std::shared_ptr<BuildProgress> progress_;
-  PathCompletion projectCompletion_;
-  PathCompletion packageCompletion_;
   int modalWindows_ = 0;
   bool outcomeWaiting_ = false;
   std::shared_ptr<WorkerChannel> channel_;   // exists while the window does
-  std::shared_ptr<GenerationJob> job_;       // the last worker started
-  fw::UniqueHandle workerThread_;
+  BuildRunner runner_;
 };
 
 }  // namespace tessam

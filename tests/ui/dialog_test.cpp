@@ -1,5 +1,4 @@
-// The main dialog driven through its control identifiers, as a user would;
-// then the real shell call behind the reveal.
+// The main dialog driven through its control identifiers, as a user would; then the real shell call behind the reveal.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <commdlg.h>
@@ -8,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -117,12 +117,27 @@ void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names)
   dialog.Sync();
 }
 
-// Without the swallowing, Escape would end the dialog, Enter in an edit would
-// end it too, and Enter on a focused button would press that button.
+// The path edits note the Escape and Enter key-downs that reach them; the package edit asks for every key
+// the dialog asks it about, as an open completion list does. Noted on the dialog's thread, read after a Sync.
+std::map<HWND, WNDPROC> editProcs;
+std::vector<std::pair<int, WPARAM>> keysTaken;
+LRESULT CALLBACK NoteKeys(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  const int id = ::GetDlgCtrlID(edit);
+  if (message == WM_GETDLGCODE && lParam && id == IDC_PACKAGE_PATH) return DLGC_WANTALLKEYS;
+  if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) keysTaken.emplace_back(id, wParam);
+  return ::CallWindowProcW(editProcs.at(edit), edit, message, wParam, lParam);
+}
+
+// Without the swallowing, Escape would end the dialog, Enter in an edit would end it too, and Enter
+// on a focused button would press that button. A control that asks for them gets both keys instead.
 TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   DialogUnderTest dialog(Services());
   dialog.SetText(IDC_PASSWORD, L"");  // too short: pressing "生成U盘下载" would show the warning
-  for (const int focused : {IDC_PROJECT_PATH, IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_ENCRYPT}) {
+  keysTaken.clear();
+  const HWND edits[] = {dialog.item(IDC_PROJECT_PATH), dialog.item(IDC_PACKAGE_PATH)};
+  for (const HWND edit : edits) editProcs[edit] = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(edit, GWLP_WNDPROC));
+  for (const HWND edit : edits) ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoteKeys));
+  for (const int focused : {IDC_PROJECT_PATH, IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_ENCRYPT, IDC_PACKAGE_PATH}) {
     ::PostMessageW(dialog.window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(dialog.item(focused)), TRUE);
     dialog.Sync();
     ASSERT_EQ(dialog.Focus(), dialog.item(focused));
@@ -132,6 +147,7 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
     }
   }
   EXPECT_TRUE(dialog.Checked(IDC_ENCRYPT)) << "Enter pressed the check box";
+  EXPECT_EQ(keysTaken, (decltype(keysTaken){{IDC_PACKAGE_PATH, VK_RETURN}, {IDC_PACKAGE_PATH, VK_ESCAPE}}));
   for (const wchar_t c : std::wstring(L"abcdefghijk")) ::PostMessageW(dialog.item(IDC_PASSWORD), WM_CHAR, c, 1);
   dialog.Sync();
   EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh");
@@ -228,8 +244,7 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   EXPECT_EQ(std::filesystem::current_path(), currentBefore);
 }
 
-// Encryption off plants no password. The quotes of "Copy as path" and stray
-// spaces go round both paths.
+// Encryption off plants no password. The quotes of "Copy as path" and stray spaces go round both paths.
 TEST_F(MainDialog, SuccessRevealsThePackageAfterTheMessageAndTheCloseBoxReleasesIt) {
   WriteFile(projectPath, MakeProject(300, 17));
   DialogUnderTest dialog(Services());
@@ -285,8 +300,7 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   dialog.Click(IDC_GENERATE);
   EXPECT_FALSE(dialog.WaitForOwned(500ms)) << "a second click started a worker";
 
-  // The About box's entry ends the system menu; the low four bits of a
-  // system command are the system's own.
+  // The About box's entry ends the system menu; the low four bits of a system command are the system's own.
   const HMENU menu = ::GetSystemMenu(dialog.window(), FALSE);
   EXPECT_EQ(::GetMenuItemID(menu, ::GetMenuItemCount(menu) - 1), static_cast<UINT>(IDM_ABOUTBOX));
   ::PostMessageW(dialog.window(), WM_SYSCOMMAND, IDM_ABOUTBOX | 0x3, 0);
@@ -346,9 +360,8 @@ std::vector<HWND> VisibleWindows(const std::vector<HWND>& known = {}) {
   return found;
 }
 
-// Some Wine sessions never register the shell's window service, and then every
-// open-folder-and-select request fails with "class not registered", whoever
-// makes it. Asked directly of the shell, so our own code plays no part.
+// Some Wine sessions never register the shell's window service, and then every open-folder-and-select request fails
+// with "class not registered", whoever makes it. Asked directly of the shell, so our own code plays no part.
 bool ShellCannotSelectInThisSession(const std::wstring& path) {
   const fw::ComApartment com;
   PIDLIST_ABSOLUTE item = nullptr;
