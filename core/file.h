@@ -1,12 +1,10 @@
 #pragma once
-// The file layer: the only code that knows which platform it runs on. One
-// implementation per platform (file_win32.cpp, file_posix.cpp), chosen by CMake.
+// The file layer: the only code that knows which platform it runs on
+// (file_win32.cpp, file_posix.cpp, chosen by CMake).
 //
-// Exclusive means: while this program holds a File, no other open of the same
-// file for reading, writing or deleting succeeds. Windows gives that with share
-// modes; POSIX has only advisory locks, so there it is an flock(LOCK_EX) that
-// every File takes, which also makes a second File on the same file in this
-// process fail.
+// Exclusive means: while this program holds a File, no other open of the file
+// for reading, writing or deleting succeeds: share modes on Windows, an
+// flock(LOCK_EX) that every File takes on POSIX (also against this process).
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,10 +15,9 @@
 namespace tessam {
 
 // Which file a path leads to, whatever the spelling: relative, "..", doubled
-// separators, symbolic or hard links. Volume plus file number; where the file
-// system numbers no file (some network shares answer 0), the file's final path
-// instead, case folded, which still sees through spellings and links (not
-// through hard links, which such file systems rarely have).
+// separators, symbolic or hard links. Volume and file number; where the file
+// system numbers no file (some network shares answer 0), the final path, case
+// folded, which still sees through spellings and links.
 struct FileIdentity {
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
@@ -28,8 +25,8 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// Why a file operation failed, as far as the system tells. The dialog shows one
-// message whatever the cause; the command-line tool names it.
+// Why a file operation failed, as far as the system tells; the command-line
+// tool names it.
 enum class FileError {
   kNone,
   kNotFound,        // the file, or a folder on its path, does not exist
@@ -53,47 +50,40 @@ const char* Describe(FileError error);
 // True when a file or a folder exists at `path`.
 bool PathExists(const std::u16string& path);
 
-// The identity of what `path` names, without opening it for reading or
-// writing (so it works while another File holds it); none if it cannot be had.
+// The identity of what `path` names, asked without read or write access (so
+// also while another File holds it); none if it cannot be had.
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path);
 
-// Where a file that is to take the place of what `path` leads to belongs:
-// `path` is that file (through symbolic links their final target, so a link
-// stays a link), `folder` the prefix for a name beside it ("" for the current
-// folder).
+// Where a file that is to take the place of what a path leads to belongs: the
+// file itself (through symbolic links their target, so a link stays a link),
+// and its folder as a prefix for a name beside it ("" for the current folder).
 struct Destination {
   std::u16string path;
   std::u16string folder;
 };
 
-// None, with the cause, when something is there that may not be replaced: not
-// a regular file, or one this user may not write. Nothing there is fine.
+// None, with the cause, when what is there may not be replaced: not a regular
+// file, or one this user may not write. Nothing there is fine.
 std::optional<Destination> FindDestination(const std::u16string& path, FileError& why);
 
 // Makes the folder entry of the file `path` leads to durable, as a new file
-// needs after its Flush; false if that cannot be done. (Nothing to do where
-// the file system journals its entries itself.)
+// needs after its Flush (where the file system does not journal it anyway).
 bool FlushFolderEntry(const std::u16string& path);
 
 // An open, exclusively held file. Move-only; closing releases the hold.
 class File {
  public:
-  // An existing regular file, for reading. Fails for folders, missing files and
-  // files another open holds; `why` (if given) learns the cause.
+  // An existing regular file, for reading; `why` (if given) learns the cause
+  // of a failure.
   static std::optional<File> OpenForReading(const std::u16string& path, FileError* why = nullptr);
 
-  // A regular file for writing, created if absent, and readable past the
-  // system's cache (ReadUncachedAt) without a second open that another
-  // program could race. Never truncates: the caller checks what it got
-  // (Identity) before it calls Truncate. created() tells whether this open
-  // made the file. A file it made and could not take hold of is removed again
-  // before the failure is returned.
-  static std::optional<File> OpenForWriting(const std::u16string& path, FileError* why = nullptr);
-
-  // A regular file for writing that this open makes: fails when anything is
-  // at `path` already, a symbolic link included. What it made and could not
-  // take hold of is removed again. created() is true.
-  static std::optional<File> CreateNew(const std::u16string& path, FileError* why = nullptr);
+  // A regular file for writing, created if absent (`onlyNew`: only then, and
+  // not through a symbolic link), also readable past the system's cache
+  // without a second open that another program could race. Never truncates:
+  // the caller checks Identity first. created() tells whether this open made
+  // the file; one it made but could not take hold of is removed again.
+  static std::optional<File> OpenForWriting(const std::u16string& path, FileError* why = nullptr,
+                                            bool onlyNew = false);
 
   File(File&& other) noexcept { *this = std::move(other); }
   File& operator=(File&& other) noexcept {
@@ -134,22 +124,19 @@ class File {
   // Returns once every written byte has reached the device.
   bool Flush();
 
-  // Removes the entry `path` leads to while this File still holds it, and only
-  // if that entry is this very file (through a symbolic link, the target's).
-  // A failure to remove is not an error: the caller has cut the file already.
-  // On Windows the file goes when its handles close.
+  // Removes the entry `path` leads to while this File holds it, only if that
+  // entry is this very file (through a symbolic link, the target's); on
+  // Windows when the handles close. A failure is not an error: the file is cut.
   void RemoveWhileHeld(const std::u16string& path);
 
-  // Marked, the file is removed by the system when its handles close, however
-  // the process ends (End task, a closed console, a crash); unmarked, it
-  // stays. Windows only: a POSIX system removes files only by name, so there
-  // this does nothing and a killed process leaves the file.
+  // Marked, the file goes when its handles close, however the process ends
+  // (End task, a closed console, a crash). Windows only: a POSIX system
+  // removes files only by name, so there a killed process leaves the file.
   bool MarkForRemoval(bool remove);
 
-  // Puts this file, opened at `from`, in place of `to`, a name in the same
-  // folder, replacing what is there in one step. On Windows through the open
-  // handle, which stays open: no other program gets a moment to open the
-  // file in between.
+  // Puts this file, opened at `from`, in place of `to` in the same folder, in
+  // one step. On Windows through the handle, which stays open, so no other
+  // program gets a moment to open the file in between.
   bool MoveOver(const std::u16string& from, const std::u16string& to);
 
   bool created() const { return created_; }
@@ -166,8 +153,6 @@ class File {
 
   File(NativeHandle handle, FileIdentity identity, bool created)
       : handle_(handle), identity_(identity), created_(created) {}
-  // OpenForWriting, or CreateNew when `onlyNew`.
-  static std::optional<File> OpenToWrite(const std::u16string& path, FileError* why, bool onlyNew);
   bool Fail(FileError error) const {
     error_ = error;
     return false;

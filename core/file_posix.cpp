@@ -166,13 +166,7 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
   return std::nullopt;
 }
 
-std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
-  return OpenToWrite(path, why, false);
-}
-
-std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) { return OpenToWrite(path, why, true); }
-
-std::optional<File> File::OpenToWrite(const std::u16string& path, FileError* why, bool onlyNew) {
+std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why, bool onlyNew) {
   const auto name = Utf16ToUtf8(path);
   if (!name) {  // an empty name is no file: the open says so
     Tell(why, FileError::kBadName);

@@ -170,13 +170,7 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
   return File(file.Release(), *identity, false);
 }
 
-std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why) {
-  return OpenToWrite(path, why, false);
-}
-
-std::optional<File> File::CreateNew(const std::u16string& path, FileError* why) { return OpenToWrite(path, why, true); }
-
-std::optional<File> File::OpenToWrite(const std::u16string& path, FileError* why, bool onlyNew) {
+std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why, bool onlyNew) {
   if (path.empty()) {
     Tell(why, FileError::kNotFound);
     return std::nullopt;

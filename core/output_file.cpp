@@ -49,7 +49,7 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
     return std::nullopt;
   }
   const std::u16string written = destination ? NameBeside(destination->folder) : path;
-  auto file = destination ? File::CreateNew(written, &why) : File::OpenForWriting(written, &why);
+  auto file = File::OpenForWriting(written, &why, destination.has_value());
   if (!file) return std::nullopt;
   OutputFile output(written, std::move(*file));
   if (destination) output.target_ = target;
