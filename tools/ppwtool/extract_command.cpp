@@ -115,8 +115,7 @@ int RunExtract(const ExtractArguments& arguments) {
     std::cerr << "ppwtool: " << arguments.package << " is damaged; not extracting (--force extracts anyway)\n";
     return kExitFailed;
   }
-  const int status =
-      WriteImage(arguments, *imagePath, package->input.file, package->input.Source(), report, interrupts.token());
+  const int status = WriteImage(arguments, *imagePath, package->file, package->Source(), report, interrupts.token());
   if (status != kExitOk) return status;
   std::cout << "wrote " << arguments.image << " (" << report.payloadBytesPresent << " bytes, key "
             << unsigned{report.scrambleKey} << ")\n";

@@ -1,7 +1,6 @@
 #include "tools/ppwtool/package_summary.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <iomanip>
 #include <span>
 #include <sstream>
@@ -18,12 +17,6 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-std::string Hex(std::uint32_t value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "0x%0*X", digits, static_cast<unsigned>(value));
-  return text;
-}
-
 // Words and numbers run together: Text("file is ", 12, " bytes"). By value,
 // as the header record's fields are packed.
 template <typename... Parts>
@@ -31,6 +24,10 @@ std::string Text(Parts... parts) {
   std::ostringstream text;
   (text << ... << parts);
   return text.str();
+}
+
+std::string Hex(std::uint32_t value, int digits) {
+  return Text("0x", std::uppercase, std::hex, std::setfill('0'), std::setw(digits), value);
 }
 
 // A header field's bytes as they lie in the file.
@@ -83,47 +80,46 @@ std::string ChecksumText(std::uint32_t stored, std::uint16_t computed) {
   return "stored " + Hex(stored, 8) + ", computed " + Hex(computed, 4);
 }
 
-Json ChecksumJson(std::uint32_t stored, std::uint16_t computed) {
-  return Json{{"stored", stored}, {"computed", computed}};
-}
-
 std::string ProblemDetail(const PackageReport& report, PackageProblem problem) {
   const auto& header = report.header;
   const std::uint64_t fileLength = report.fileLength;
+  using enum PackageProblem;
   switch (problem) {
-    case PackageProblem::kHeaderTruncated:
+    case kHeaderTruncated:
       return Text("file is ", fileLength, " bytes, shorter than the ", layout::kHeaderSize, "-byte header");
-    case PackageProblem::kWrongMagic:
-      return "magic is " + Quoted(HeaderField(report, layout::kMagicOffset, layout::kMagicSize)) + " instead of \"QVTH\"";
-    case PackageProblem::kWrongFormatVersion:
+    case kWrongMagic:
+      return "magic is " + Quoted(HeaderField(report, layout::kMagicOffset, layout::kMagicSize)) +
+             " instead of \"QVTH\"";
+    case kWrongFormatVersion:
       return "format version is " + Hex(header.formatVersion, 8) + " instead of " + Hex(tessam::kFormatVersion, 8);
-    case PackageProblem::kFileLength:
+    case kFileLength:
       return Text("file is ", fileLength, " bytes, but ", layout::kHeaderSize, " + payload length is ",
                   layout::kHeaderSize + std::uint64_t{header.payloadLength});
-    case PackageProblem::kFileTooLong:
-      return Text("file is ", fileLength, " bytes, longer than the largest package (", tessam::kLargestPackage, " bytes)");
-    case PackageProblem::kProgramLength:
+    case kFileTooLong:
+      return Text("file is ", fileLength, " bytes, longer than the largest package (", tessam::kLargestPackage,
+                  " bytes)");
+    case kProgramLength:
       return Text("payload length ", header.payloadLength, " is not program length ", header.programLength, " + ",
                   tessam::project::kImageTrailer);
-    case PackageProblem::kBlockCount:
+    case kBlockCount:
       return Text("program length ", header.programLength, " is not the image's block count ", *report.imageBlockCount,
                   " x ", tessam::project::kBytesPerBlock);
-    case PackageProblem::kPayloadChecksum:
+    case kPayloadChecksum:
       return Text(ChecksumText(header.payloadChecksum, report.computedPayloadChecksum), " over ",
                   report.payloadBytesPresent, " payload bytes");
-    case PackageProblem::kHeaderChecksum:
+    case kHeaderChecksum:
       return ChecksumText(header.headerChecksum, report.computedHeaderChecksum);
-    case PackageProblem::kSeedByte255:
+    case kSeedByte255:
       return "key seeds are 0..254: " + Offending(report, layout::kSeedsOffset, layout::kSeedCount, IsNot255);
-    case PackageProblem::kFillerByte255:
+    case kFillerByte255:
       return "filler bytes are 0..254: " + Offending(report, layout::kFillerOffset, layout::kFillerCount, IsNot255);
-    case PackageProblem::kReservedBytes:
+    case kReservedBytes:
       return Text("bytes ", layout::kReservedOffset, "..", layout::kReservedOffset + layout::kReservedSize - 1,
                   " are all ", Hex(tessam::kReservedByte, 2), ": ",
                   Offending(report, layout::kReservedOffset, layout::kReservedSize, IsReservedByte));
-    case PackageProblem::kReservedWord:
+    case kReservedWord:
       return Text("reserved word is ", header.reservedWord, " instead of 0");
-    case PackageProblem::kBadWebAddress:
+    case kBadWebAddress:
       return "web address " + Quoted(HeaderField(report, layout::kWebAddressOffset, layout::kWebAddressSize)) +
              " is not 13 printable ASCII characters: " +
              Offending(report, layout::kWebAddressOffset, layout::kWebAddressSize, tessam::IsPrintableAscii);
@@ -141,14 +137,18 @@ Summary HeaderSummary(const PackageReport& report) {
   const Bytes reserved = HeaderField(report, layout::kReservedOffset, layout::kReservedSize);
   const Bytes web = HeaderField(report, layout::kWebAddressOffset, layout::kWebAddressSize);
   const std::uint32_t version = header.formatVersion;
+  const auto checksum = [](std::uint32_t stored, std::uint16_t computed) {
+    return Json{{"stored", stored}, {"computed", computed}};
+  };
   Summary summary;
   summary.Field("magic", "magic", Quoted(magic), tessam::BytesAsCodePoints(magic))
       .Field("format version", "formatVersion", Text(Hex(version, 8), " (", version, ")"), version)
       .Field("payload length", "payloadLength", header.payloadLength)
       .Field("program length", "programLength", ProgramLengthText(header.programLength),
              std::uint32_t{header.programLength})
-      .Field("payload checksum", "payloadChecksum", ChecksumText(header.payloadChecksum, report.computedPayloadChecksum),
-             ChecksumJson(header.payloadChecksum, report.computedPayloadChecksum))
+      .Field("payload checksum", "payloadChecksum",
+             ChecksumText(header.payloadChecksum, report.computedPayloadChecksum),
+             checksum(header.payloadChecksum, report.computedPayloadChecksum))
       .Field("key seeds", "seeds", ByteList(seeds, false), seeds)
       .Field("scramble key", "scrambleKey", Text(unsigned{report.scrambleKey}, " (", Hex(report.scrambleKey, 2), ")"),
              report.scrambleKey)
@@ -157,7 +157,7 @@ Summary HeaderSummary(const PackageReport& report) {
       .Field("reserved", "reserved", ByteList(reserved, true), reserved)
       .Field("web address", "webAddress", Quoted(web), tessam::BytesAsCodePoints(web))
       .Field("header checksum", "headerChecksum", ChecksumText(header.headerChecksum, report.computedHeaderChecksum),
-             ChecksumJson(header.headerChecksum, report.computedHeaderChecksum));
+             checksum(header.headerChecksum, report.computedHeaderChecksum));
   return summary;
 }
 

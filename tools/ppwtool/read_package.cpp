@@ -41,8 +41,7 @@ void ComplainReadError(const std::string& fileName, const tessam::File& file) {
   // it changed while it was read.
   const auto cause = file.lastError();
   std::cerr << "ppwtool: cannot read " << fileName << ": read error: "
-            << (cause == tessam::FileError::kNone ? "it changed while it was read" : tessam::Describe(cause))
-            << "\n";
+            << (cause == tessam::FileError::kNone ? "it changed while it was read" : tessam::Describe(cause)) << "\n";
 }
 
 }  // namespace ppwtool

@@ -25,8 +25,7 @@ struct Input {
 std::optional<Input> OpenInput(const char* what, const std::string& fileName);
 
 // A package held open and its report: what inspect, extract and verify start from.
-struct Package {
-  Input input;
+struct Package : Input {
   tessam::PackageReport report;
 };
 

@@ -27,16 +27,17 @@ Summary ComparisonSummary(const ImageComparison& comparison, const PackageReport
   const std::uint32_t blocks = report.header.programLength / project::kBytesPerBlock;
   const auto& projectBlocks = comparison.projectBlockCount;
   const auto& firstDifference = comparison.firstDifference;
+  const std::uint64_t imageEnd = project::kImageOffset + comparison.imageLength;
   std::string projectLength = std::to_string(comparison.projectLength) + " bytes";
-  if (comparison.projectTooShort()) {
-    const std::uint64_t imageEnd = project::kImageOffset + comparison.imageLength;
+  if (comparison.projectTooShort())
     projectLength += " (too short for the image, which ends at " + std::to_string(imageEnd) + ")";
-  }
   Summary summary;
-  summary.Field("image length", "imageLength", std::to_string(comparison.imageLength) + " bytes", comparison.imageLength)
+  summary
+      .Field("image length", "imageLength", std::to_string(comparison.imageLength) + " bytes", comparison.imageLength)
       .Field("project length", "projectLength", projectLength, comparison.projectLength)
       .Field("block count", "projectBlockCount",
-             "package " + std::to_string(blocks) + ", project " + (projectBlocks ? std::to_string(*projectBlocks) : "none"),
+             "package " + std::to_string(blocks) + ", project " +
+                 (projectBlocks ? std::to_string(*projectBlocks) : "none"),
              projectBlocks ? Json(*projectBlocks) : Json())
       .Field("password", "passwordGiven", PasswordText(comparison, passwordGiven), passwordGiven)
       .Member("passwordBytesDiffer", comparison.passwordBytesDiffer)
@@ -48,18 +49,15 @@ Summary ComparisonSummary(const ImageComparison& comparison, const PackageReport
 }  // namespace
 
 int RunVerify(const VerifyArguments& arguments) {
-  std::optional<tessam::BuildRequest::Password> password;
-  if (arguments.password) {
-    password = ParsePassword(*arguments.password);
-    if (!password) return kExitUsage;
-  }
+  const auto password = arguments.password ? ParsePassword(*arguments.password) : std::nullopt;
+  if (arguments.password && !password) return kExitUsage;
   auto package = OpenPackage(arguments.package);
   if (!package) return kExitUsage;
   // The second exclusive open of one file would fail as if another program
   // held it; say what is really wrong.
   const auto projectPath = ParsePath("project", arguments.project);
   if (!projectPath) return kExitUsage;
-  const auto packageIdentity = package->input.file.Identity();
+  const auto packageIdentity = package->file.Identity();
   if (packageIdentity && packageIdentity == tessam::IdentityOfPath(*projectPath)) {
     std::cerr << "ppwtool: the package and the project are the same file\n";
     return kExitUsage;
@@ -76,17 +74,17 @@ int RunVerify(const VerifyArguments& arguments) {
       // The image is read twice over: from the package and from the project.
       const char* phase = "comparing with the project";
       const std::uint64_t total = 2 * report.payloadBytesPresent;
-      comparison = CompareImage(CountedSource(package->input.Source(), progress, phase, total), report,
+      comparison = CompareImage(CountedSource(package->Source(), progress, phase, total), report,
                                 CountedSource(project->Source(), progress, phase, total), password);
     }
     if (!comparison) {
       // A file that failed no read yet ended early has changed while it was read; either may have.
       const bool projectFailed = project->file.lastError() != tessam::FileError::kNone;
-      const bool packageFailed = package->input.file.lastError() != tessam::FileError::kNone;
+      const bool packageFailed = package->file.lastError() != tessam::FileError::kNone;
       ComplainReadError(projectFailed   ? arguments.project
                         : packageFailed ? arguments.package
                                         : arguments.package + " or " + arguments.project,
-                        projectFailed ? project->file : package->input.file);
+                        projectFailed ? project->file : package->file);
       return kExitUsage;
     }
   }
@@ -95,10 +93,10 @@ int RunVerify(const VerifyArguments& arguments) {
       .Field("project", "project", arguments.project, arguments.project)
       .Member("sound", report.sound())
       .Member("problems", ProblemsJson(report))
-      .Nest("comparison", comparison ? std::optional(ComparisonSummary(*comparison, report, password.has_value()))
-                                     : std::nullopt)
+      .Nest("comparison",
+            comparison ? std::optional(ComparisonSummary(*comparison, report, password.has_value())) : std::nullopt)
       .Member("same", comparison && comparison->same())
-      .Row("verdict", !report.sound()       ? "damaged package"
+      .Row("verdict", !report.sound()      ? "damaged package"
                       : comparison->same() ? "same program"
                                            : "different program");
   AddProblemRows(summary, report);
