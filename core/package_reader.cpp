@@ -54,12 +54,8 @@ PackageSource SourceOf(std::span<const std::uint8_t> bytes) {
           }};
 }
 
-std::optional<PackageSource> SourceOf(File& file) {
-  const auto length = file.Size();
-  if (!length) return std::nullopt;
-  return PackageSource{*length, [&file](std::uint64_t offset, std::span<std::uint8_t> into) {
-                         return file.ReadAt(offset, into);
-                       }};
+PackageSource SourceOf(File& file, std::uint64_t length) {
+  return {length, [&file](std::uint64_t offset, std::span<std::uint8_t> into) { return file.ReadAt(offset, into); }};
 }
 
 const char* ProblemName(PackageProblem problem) {
@@ -94,9 +90,9 @@ std::optional<PackageReport> InspectPackage(const PackageSource& source) {
     return report;
   }
 
-  std::uint8_t bytes[layout::kHeaderSize];
-  if (!ReadExactly(source, 0, bytes)) return std::nullopt;
-  const PackageHeader header = DecodeHeader(bytes);
+  if (!ReadExactly(source, 0, report.headerBytes)) return std::nullopt;
+  const std::uint8_t* bytes = report.headerBytes.data();
+  const PackageHeader header = DecodeHeader(report.headerBytes);
   report.hasHeader = true;
   report.header = header;
   report.scrambleKey = ScrambleKey(header.seeds);

@@ -24,10 +24,10 @@ struct PackageSource {
   std::function<std::optional<std::size_t>(std::uint64_t offset, std::span<std::uint8_t> into)> readAt;
 };
 
-// The source must outlive what is read through it.
+// The bytes or the file must outlive what is read through the source; `length`
+// is the file's, as File::Size gave it.
 PackageSource SourceOf(std::span<const std::uint8_t> bytes);
-// None when the file's length cannot be had.
-std::optional<PackageSource> SourceOf(File& file);
+PackageSource SourceOf(File& file, std::uint64_t length);
 
 // Fills `into` from `offset`; false on a read error or an early end.
 bool ReadExactly(const PackageSource& source, std::uint64_t offset, std::span<std::uint8_t> into);
@@ -58,6 +58,7 @@ struct PackageReport {
 
   // Everything below is meaningful only when the input held a whole header.
   bool hasHeader = false;
+  HeaderBytes headerBytes{};      // as read, for fields shown byte by byte
   PackageHeader header{};         // fields as stored, numbers converted to native
   std::uint8_t scrambleKey = 0;   // derived from the seeds; never stored
   std::uint16_t computedHeaderChecksum = 0;   // over bytes 0..59

@@ -27,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::ostringstream sink;
-  ppwtool::PrintReportText(sink, "fuzz.ppw", report);
-  ppwtool::PrintJson(sink, ppwtool::ReportJson("fuzz.ppw", report));
+  const ppwtool::Summary summary = ppwtool::ReportSummary("fuzz.ppw", report);
+  summary.Print(sink, false);
+  summary.Print(sink, true);
 
   const auto image = tessam::UnscrambleImage(package, report);
   const bool headerPresent = size >= tessam::layout::kHeaderSize;

@@ -1,6 +1,5 @@
 #pragma once
-// ppwtool as a user runs it: the real binary in a child process, with empty
-// stdin and its stdout and stderr in files of a scratch folder.
+// ppwtool as a user runs it: the real binary in a child process, empty stdin, stdout and stderr in scratch files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,8 +16,7 @@ namespace tessam::test {
 // when it could not start or ran past 60 seconds (then it is killed). One implementation per platform.
 int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err);
-// The same with the caller's descriptors (Windows: inheritable handles) as
-// standard output and error; on Windows the child shares the caller's console.
+// The same with the caller's descriptors (Windows: inheritable handles); on Windows the child shares the console.
 int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                  std::intptr_t out, std::intptr_t err);
 
@@ -38,8 +36,7 @@ class Ppwtool : public ::testing::Test {
     return path;
   }
   std::string Text(const std::string& path) const {
-    const Bytes bytes = Read(path);
-    std::string text(bytes.begin(), bytes.end());
+    auto text = ReadFile<std::string>(Utf8Path(path));
     std::erase(text, '\r');
     return text;
   }

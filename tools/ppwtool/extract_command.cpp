@@ -62,7 +62,7 @@ int WriteImage(const ExtractArguments& arguments, const std::u16string& imagePat
     return kExitFailed;
   }
   if (!streamed && !writeFailed) {
-    ComplainReadError(arguments.package);
+    ComplainReadError(arguments.package, package);
     return kExitUsage;
   }
   return cannotWrite(output->lastError());
@@ -74,7 +74,7 @@ int RunExtract(const ExtractArguments& arguments) {
   const InterruptsStop interrupts;
   const auto imagePath = ParsePath("image", arguments.image);
   if (!imagePath) return kExitUsage;
-  const auto package = OpenPackageOrComplain(arguments.package);
+  auto package = OpenPackage(arguments.package);
   if (!package) return kExitUsage;
   const tessam::PackageReport& report = package->report;
   for (tessam::PackageProblem problem : report.problems) {
@@ -88,7 +88,7 @@ int RunExtract(const ExtractArguments& arguments) {
     std::cerr << "ppwtool: " << arguments.package << " is damaged; not extracting (--force extracts anyway)\n";
     return kExitFailed;
   }
-  const int status = WriteImage(arguments, *imagePath, package->file, package->source, report, interrupts.token());
+  const int status = WriteImage(arguments, *imagePath, package->file, package->Source(), report, interrupts.token());
   if (status != kExitOk) return status;
   std::cout << "wrote " << arguments.image << " (" << report.payloadBytesPresent << " bytes, key "
             << unsigned{report.scrambleKey} << ")\n";

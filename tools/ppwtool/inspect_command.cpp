@@ -1,7 +1,6 @@
 // ppwtool inspect PACKAGE [--json]
 #include <iostream>
 
-#include "core/package_reader.h"
 #include "tools/ppwtool/commands.h"
 #include "tools/ppwtool/exit_codes.h"
 #include "tools/ppwtool/package_summary.h"
@@ -10,15 +9,10 @@
 namespace ppwtool {
 
 int RunInspect(const InspectArguments& arguments) {
-  const auto package = OpenPackageOrComplain(arguments.package);
+  const auto package = OpenPackage(arguments.package);
   if (!package) return kExitUsage;
-  const tessam::PackageReport& report = package->report;
-  if (arguments.json) {
-    PrintJson(std::cout, ReportJson(arguments.package, report));
-  } else {
-    PrintReportText(std::cout, arguments.package, report);
-  }
-  return report.sound() ? kExitOk : kExitFailed;
+  ReportSummary(arguments.package, package->report).Print(std::cout, arguments.json);
+  return package->report.sound() ? kExitOk : kExitFailed;
 }
 
 }  // namespace ppwtool

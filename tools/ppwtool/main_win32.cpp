@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "core/utf.h"
 #include "tools/ppwtool/cli.h"
 #include "tools/ppwtool/console_win32.h"
 #include "tools/ppwtool/exit_codes.h"
-#include "tools/ppwtool/utf.h"
 
 int wmain(int argc, wchar_t** argv) {
   // Before any path is touched: a path on an empty card-reader slot or a
@@ -21,7 +21,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) {
     const std::wstring_view wide(argv[i]);
-    auto utf8 = ppwtool::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+    auto utf8 = tessam::Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
     if (!utf8) {
       std::cerr << "ppwtool: an argument is not valid UTF-16 text\n";
       return ppwtool::kExitUsage;

@@ -1,11 +1,9 @@
 #include "tools/ppwtool/package_summary.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <iomanip>
-#include <ostream>
 #include <span>
-#include <vector>
+#include <sstream>
 
 #include "core/utf.h"
 
@@ -17,69 +15,53 @@ using tessam::PackageReport;
 
 namespace {
 
-std::string Hex(std::uint32_t value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof(text), "0x%0*X", digits, static_cast<unsigned>(value));
-  return text;
+using Bytes = std::span<const std::uint8_t>;
+
+// Words and numbers run together: Text("file is ", 12, " bytes"). By value,
+// as the header record's fields are packed.
+template <typename... Parts>
+std::string Text(Parts... parts) {
+  std::ostringstream text;
+  (text << ... << parts);
+  return text.str();
 }
 
-// The record holds its single-byte fields (magic, seeds, filler, reserved
-// block, web address) exactly as they lie in the file, at the file's offsets.
-std::uint8_t HeaderByte(const PackageReport& report, std::size_t offset) {
-  return reinterpret_cast<const std::uint8_t*>(&report.header)[offset];
+std::string Hex(std::uint32_t value, int digits) {
+  return Text("0x", std::uppercase, std::hex, std::setfill('0'), std::setw(digits), value);
+}
+
+// A header field's bytes as they lie in the file.
+Bytes HeaderField(const PackageReport& report, std::size_t offset, std::size_t size) {
+  return Bytes(report.headerBytes).subspan(offset, size);
 }
 
 // Header text shown as it lies: printable ASCII as is, anything else as \xNN.
-std::string QuotedHeaderText(const PackageReport& report, std::size_t offset, std::size_t size) {
+std::string Quoted(Bytes bytes) {
   std::string text = "\"";
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::uint8_t byte = HeaderByte(report, offset + i);
-    if (byte == '"' || byte == '\\') {
-      text += '\\';
-      text += static_cast<char>(byte);
-    } else if (byte >= 0x20 && byte <= 0x7E) {
-      text += static_cast<char>(byte);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof(escaped), "\\x%02X", byte);
-      text += escaped;
-    }
+  for (const std::uint8_t byte : bytes) {
+    if (byte == '"' || byte == '\\') text += '\\';
+    text += tessam::IsPrintableAscii(byte) ? std::string(1, static_cast<char>(byte)) : "\\x" + Hex(byte, 2).substr(2);
   }
   return text + "\"";
 }
 
-std::string ByteList(const PackageReport& report, std::size_t offset, std::size_t count, bool hex) {
+std::string ByteList(Bytes bytes, bool hex) {
   std::string text;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i > 0) text += ' ';
-    const std::uint8_t byte = HeaderByte(report, offset + i);
-    if (hex) {
-      char digits[4];
-      std::snprintf(digits, sizeof(digits), "%02X", byte);
-      text += digits;
-    } else {
-      text += std::to_string(byte);
-    }
+  for (const std::uint8_t byte : bytes) {
+    if (!text.empty()) text += ' ';
+    text += hex ? Hex(byte, 2).substr(2) : std::to_string(byte);
   }
   return text;
 }
 
-// Offsets of the bytes in [offset, offset + count) that fail `ok`, e.g. "21, 23".
+// The header bytes in [offset, offset + size) that fail `ok`: "byte 21 is 0xFF, byte 23 is 0xFF".
 template <typename Predicate>
-std::vector<std::size_t> OffendingBytes(const PackageReport& report, std::size_t offset,
-                                        std::size_t count, Predicate ok) {
-  std::vector<std::size_t> offsets;
-  for (std::size_t i = offset; i < offset + count; ++i) {
-    if (!ok(HeaderByte(report, i))) offsets.push_back(i);
-  }
-  return offsets;
-}
-
-std::string ListOffsets(const PackageReport& report, const std::vector<std::size_t>& offsets) {
+std::string Offending(const PackageReport& report, std::size_t offset, std::size_t size, Predicate ok) {
   std::string text;
-  for (std::size_t offset : offsets) {
+  for (std::size_t at = offset; at < offset + size; ++at) {
+    if (ok(report.headerBytes[at])) continue;
     if (!text.empty()) text += ", ";
-    text += "byte " + std::to_string(offset) + " is " + Hex(HeaderByte(report, offset), 2);
+    text += "byte " + std::to_string(at) + " is " + Hex(report.headerBytes[at], 2);
   }
   return text;
 }
@@ -87,142 +69,121 @@ std::string ListOffsets(const PackageReport& report, const std::vector<std::size
 bool IsNot255(std::uint8_t byte) { return byte != tessam::kDrawModulus; }
 bool IsReservedByte(std::uint8_t byte) { return byte == tessam::kReservedByte; }
 
-std::string ProgramLengthText(const PackageReport& report) {
-  const std::uint32_t program = report.header.programLength;
-  std::string text = std::to_string(program);
-  if (program % tessam::project::kBytesPerBlock == 0) {
-    const std::uint32_t blocks = program / tessam::project::kBytesPerBlock;
-    text += " (" + std::to_string(blocks) + (blocks == 1 ? " block)" : " blocks)");
-  } else {
-    text += " (not a whole number of " + std::to_string(tessam::project::kBytesPerBlock) + "-byte blocks)";
-  }
-  return text;
+std::string ProgramLengthText(std::uint32_t program) {
+  constexpr std::uint32_t kBlock = tessam::project::kBytesPerBlock;
+  if (program % kBlock != 0) return Text(program, " (not a whole number of ", kBlock, "-byte blocks)");
+  const std::uint32_t blocks = program / kBlock;
+  return Text(program, " (", blocks, blocks == 1 ? " block)" : " blocks)");
 }
 
 std::string ChecksumText(std::uint32_t stored, std::uint16_t computed) {
   return "stored " + Hex(stored, 8) + ", computed " + Hex(computed, 4);
 }
 
-// Raw header bytes as JSON text: a byte outside printable ASCII becomes the
-// code point of the same value, so the bytes can be read back exactly.
-std::string HeaderCodePoints(const PackageReport& report, std::size_t offset, std::size_t size) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&report.header);
-  return tessam::BytesAsCodePoints(std::span(bytes + offset, size));
+std::string ProblemDetail(const PackageReport& report, PackageProblem problem) {
+  const auto& header = report.header;
+  const std::uint64_t fileLength = report.fileLength;
+  using enum PackageProblem;
+  switch (problem) {
+    case kHeaderTruncated:
+      return Text("file is ", fileLength, " bytes, shorter than the ", layout::kHeaderSize, "-byte header");
+    case kWrongMagic:
+      return "magic is " + Quoted(HeaderField(report, layout::kMagicOffset, layout::kMagicSize)) +
+             " instead of \"QVTH\"";
+    case kWrongFormatVersion:
+      return "format version is " + Hex(header.formatVersion, 8) + " instead of " + Hex(tessam::kFormatVersion, 8);
+    case kFileLength:
+      return Text("file is ", fileLength, " bytes, but ", layout::kHeaderSize, " + payload length is ",
+                  layout::kHeaderSize + std::uint64_t{header.payloadLength});
+    case kFileTooLong:
+      return Text("file is ", fileLength, " bytes, longer than the largest package (", tessam::kLargestPackage,
+                  " bytes)");
+    case kProgramLength:
+      return Text("payload length ", header.payloadLength, " is not program length ", header.programLength, " + ",
+                  tessam::project::kImageTrailer);
+    case kBlockCount:
+      return Text("program length ", header.programLength, " is not the image's block count ", *report.imageBlockCount,
+                  " x ", tessam::project::kBytesPerBlock);
+    case kPayloadChecksum:
+      return Text(ChecksumText(header.payloadChecksum, report.computedPayloadChecksum), " over ",
+                  report.payloadBytesPresent, " payload bytes");
+    case kHeaderChecksum:
+      return ChecksumText(header.headerChecksum, report.computedHeaderChecksum);
+    case kSeedByte255:
+      return "key seeds are 0..254: " + Offending(report, layout::kSeedsOffset, layout::kSeedCount, IsNot255);
+    case kFillerByte255:
+      return "filler bytes are 0..254: " + Offending(report, layout::kFillerOffset, layout::kFillerCount, IsNot255);
+    case kReservedBytes:
+      return Text("bytes ", layout::kReservedOffset, "..", layout::kReservedOffset + layout::kReservedSize - 1,
+                  " are all ", Hex(tessam::kReservedByte, 2), ": ",
+                  Offending(report, layout::kReservedOffset, layout::kReservedSize, IsReservedByte));
+    case kReservedWord:
+      return Text("reserved word is ", header.reservedWord, " instead of 0");
+    case kBadWebAddress:
+      return "web address " + Quoted(HeaderField(report, layout::kWebAddressOffset, layout::kWebAddressSize)) +
+             " is not 13 printable ASCII characters: " +
+             Offending(report, layout::kWebAddressOffset, layout::kWebAddressSize, tessam::IsPrintableAscii);
+  }
+  return "";
 }
 
-Json HeaderBytes(const PackageReport& report, std::size_t offset, std::size_t count) {
-  Json bytes = Json::array();
-  for (std::size_t i = 0; i < count; ++i) bytes.push_back(HeaderByte(report, offset + i));
-  return bytes;
-}
-
-Json ChecksumJson(std::uint32_t stored, std::uint16_t computed) {
-  return Json{{"stored", stored}, {"computed", computed}};
+// Header text becomes JSON text one code point per byte, so that it can be
+// read back exactly whatever it holds.
+Summary HeaderSummary(const PackageReport& report) {
+  const auto& header = report.header;
+  const Bytes magic = HeaderField(report, layout::kMagicOffset, layout::kMagicSize);
+  const Bytes seeds = HeaderField(report, layout::kSeedsOffset, layout::kSeedCount);
+  const Bytes filler = HeaderField(report, layout::kFillerOffset, layout::kFillerCount);
+  const Bytes reserved = HeaderField(report, layout::kReservedOffset, layout::kReservedSize);
+  const Bytes web = HeaderField(report, layout::kWebAddressOffset, layout::kWebAddressSize);
+  const std::uint32_t version = header.formatVersion;
+  const auto checksum = [](std::uint32_t stored, std::uint16_t computed) {
+    return Json{{"stored", stored}, {"computed", computed}};
+  };
+  Summary summary;
+  summary.Field("magic", "magic", Quoted(magic), tessam::BytesAsCodePoints(magic))
+      .Field("format version", "formatVersion", Text(Hex(version, 8), " (", version, ")"), version)
+      .Field("payload length", "payloadLength", header.payloadLength)
+      .Field("program length", "programLength", ProgramLengthText(header.programLength),
+             std::uint32_t{header.programLength})
+      .Field("payload checksum", "payloadChecksum",
+             ChecksumText(header.payloadChecksum, report.computedPayloadChecksum),
+             checksum(header.payloadChecksum, report.computedPayloadChecksum))
+      .Field("key seeds", "seeds", ByteList(seeds, false), seeds)
+      .Field("scramble key", "scrambleKey", Text(unsigned{report.scrambleKey}, " (", Hex(report.scrambleKey, 2), ")"),
+             report.scrambleKey)
+      .Field("reserved word", "reservedWord", header.reservedWord)
+      .Field("filler", "filler", ByteList(filler, false), filler)
+      .Field("reserved", "reserved", ByteList(reserved, true), reserved)
+      .Field("web address", "webAddress", Quoted(web), tessam::BytesAsCodePoints(web))
+      .Field("header checksum", "headerChecksum", ChecksumText(header.headerChecksum, report.computedHeaderChecksum),
+             checksum(header.headerChecksum, report.computedHeaderChecksum));
+  return summary;
 }
 
 }  // namespace
 
-std::string DescribeProblem(const PackageReport& report, PackageProblem problem) {
-  const auto& header = report.header;
-  std::string detail;
-  switch (problem) {
-    case PackageProblem::kHeaderTruncated:
-      detail = "file is " + std::to_string(report.fileLength) + " bytes, shorter than the " +
-               std::to_string(layout::kHeaderSize) + "-byte header";
-      break;
-    case PackageProblem::kWrongMagic:
-      detail = "magic is " + QuotedHeaderText(report, layout::kMagicOffset, layout::kMagicSize) +
-               " instead of \"QVTH\"";
-      break;
-    case PackageProblem::kWrongFormatVersion:
-      detail = "format version is " + Hex(header.formatVersion, 8) + " instead of " +
-               Hex(tessam::kFormatVersion, 8);
-      break;
-    case PackageProblem::kFileLength:
-      detail = "file is " + std::to_string(report.fileLength) + " bytes, but " + std::to_string(layout::kHeaderSize) +
-               " + payload length is " +
-               std::to_string(layout::kHeaderSize + std::uint64_t{header.payloadLength});
-      break;
-    case PackageProblem::kFileTooLong:
-      detail = "file is " + std::to_string(report.fileLength) + " bytes, longer than the largest package (" +
-               std::to_string(tessam::kLargestPackage) + " bytes)";
-      break;
-    case PackageProblem::kProgramLength:
-      detail = "payload length " + std::to_string(header.payloadLength) +
-               " is not program length " + std::to_string(header.programLength) + " + " +
-               std::to_string(tessam::project::kImageTrailer);
-      break;
-    case PackageProblem::kBlockCount:
-      detail = "program length " + std::to_string(header.programLength) +
-               " is not the image's block count " + std::to_string(*report.imageBlockCount) + " x " +
-               std::to_string(tessam::project::kBytesPerBlock);
-      break;
-    case PackageProblem::kPayloadChecksum:
-      detail = ChecksumText(header.payloadChecksum, report.computedPayloadChecksum) + " over " +
-               std::to_string(report.payloadBytesPresent) + " payload bytes";
-      break;
-    case PackageProblem::kHeaderChecksum:
-      detail = ChecksumText(header.headerChecksum, report.computedHeaderChecksum);
-      break;
-    case PackageProblem::kSeedByte255:
-      detail = "key seeds are 0..254: " +
-               ListOffsets(report, OffendingBytes(report, layout::kSeedsOffset, layout::kSeedCount, IsNot255));
-      break;
-    case PackageProblem::kFillerByte255:
-      detail = "filler bytes are 0..254: " +
-               ListOffsets(report, OffendingBytes(report, layout::kFillerOffset, layout::kFillerCount, IsNot255));
-      break;
-    case PackageProblem::kReservedBytes:
-      detail = "bytes " + std::to_string(layout::kReservedOffset) + ".." +
-               std::to_string(layout::kReservedOffset + layout::kReservedSize - 1) + " are all " +
-               Hex(tessam::kReservedByte, 2) + ": " +
-               ListOffsets(report, OffendingBytes(report, layout::kReservedOffset, layout::kReservedSize,
-                                                  IsReservedByte));
-      break;
-    case PackageProblem::kReservedWord:
-      detail = "reserved word is " + std::to_string(header.reservedWord) + " instead of 0";
-      break;
-    case PackageProblem::kBadWebAddress:
-      detail = "web address " +
-               QuotedHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize) +
-               " is not 13 printable ASCII characters: " +
-               ListOffsets(report, OffendingBytes(report, layout::kWebAddressOffset,
-                                                  layout::kWebAddressSize, tessam::IsPrintableAscii));
-      break;
-  }
-  return std::string(tessam::ProblemName(problem)) + ": " + detail;
+Summary& Summary::Nest(const char* key, const std::optional<Summary>& inner) {
+  if (inner) rows_.insert(rows_.end(), inner->rows_.begin(), inner->rows_.end());
+  return Member(key, inner ? inner->object_ : Json());
 }
 
-void PrintRow(std::ostream& out, const char* label, const std::string& value) {
-  out << std::left << std::setw(18) << label << value << '\n';
-}
-
-void PrintReportText(std::ostream& out, const std::string& fileName, const PackageReport& report) {
-  auto row = [&out](const char* label, const std::string& value) { PrintRow(out, label, value); };
-  row("file", fileName);
-  row("file length", std::to_string(report.fileLength) + " bytes");
-  if (report.hasHeader) {
-    const auto& header = report.header;
-    row("magic", QuotedHeaderText(report, layout::kMagicOffset, layout::kMagicSize));
-    row("format version", Hex(header.formatVersion, 8) + " (" + std::to_string(header.formatVersion) + ")");
-    row("payload length", std::to_string(header.payloadLength));
-    row("program length", ProgramLengthText(report));
-    row("payload checksum", ChecksumText(header.payloadChecksum, report.computedPayloadChecksum));
-    row("key seeds", ByteList(report, layout::kSeedsOffset, layout::kSeedCount, false));
-    row("scramble key", std::to_string(report.scrambleKey) + " (" + Hex(report.scrambleKey, 2) + ")");
-    row("reserved word", std::to_string(header.reservedWord));
-    row("filler", ByteList(report, layout::kFillerOffset, layout::kFillerCount, false));
-    row("reserved", ByteList(report, layout::kReservedOffset, layout::kReservedSize, true));
-    row("web address", QuotedHeaderText(report, layout::kWebAddressOffset, layout::kWebAddressSize));
-    row("header checksum", ChecksumText(header.headerChecksum, report.computedHeaderChecksum));
-  }
-  if (report.sound()) {
-    row("verdict", "sound");
+void Summary::Print(std::ostream& out, bool json) const {
+  // Text that is not UTF-8 (a file name, in principle) is replaced, never
+  // copied into the JSON as it is, so that it always parses.
+  if (json) {
+    out << object_.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
     return;
   }
-  const std::size_t count = report.problems.size();
-  row("verdict", "damaged (" + std::to_string(count) + (count == 1 ? " problem)" : " problems)"));
-  for (PackageProblem problem : report.problems) row("problem", DescribeProblem(report, problem));
+  for (const auto& [label, text] : rows_) out << std::left << std::setw(18) << label << text << '\n';
+}
+
+std::string DescribeProblem(const PackageReport& report, PackageProblem problem) {
+  return std::string(tessam::ProblemName(problem)) + ": " + ProblemDetail(report, problem);
+}
+
+void AddProblemRows(Summary& summary, const PackageReport& report) {
+  for (PackageProblem problem : report.problems) summary.Row("problem", DescribeProblem(report, problem));
 }
 
 Json ProblemsJson(const PackageReport& report) {
@@ -233,37 +194,16 @@ Json ProblemsJson(const PackageReport& report) {
   return problems;
 }
 
-Json ReportJson(const std::string& fileName, const PackageReport& report) {
-  Json json;
-  json["file"] = fileName;
-  json["fileLength"] = report.fileLength;
-  json["header"] = nullptr;
-  if (report.hasHeader) {
-    const auto& header = report.header;
-    json["header"] = Json{
-        {"magic", HeaderCodePoints(report, layout::kMagicOffset, layout::kMagicSize)},
-        {"formatVersion", std::uint32_t{header.formatVersion}},
-        {"payloadLength", std::uint32_t{header.payloadLength}},
-        {"programLength", std::uint32_t{header.programLength}},
-        {"payloadChecksum", ChecksumJson(header.payloadChecksum, report.computedPayloadChecksum)},
-        {"seeds", HeaderBytes(report, layout::kSeedsOffset, layout::kSeedCount)},
-        {"scrambleKey", report.scrambleKey},
-        {"reservedWord", std::uint16_t{header.reservedWord}},
-        {"filler", HeaderBytes(report, layout::kFillerOffset, layout::kFillerCount)},
-        {"reserved", HeaderBytes(report, layout::kReservedOffset, layout::kReservedSize)},
-        {"webAddress", HeaderCodePoints(report, layout::kWebAddressOffset, layout::kWebAddressSize)},
-        {"headerChecksum", ChecksumJson(header.headerChecksum, report.computedHeaderChecksum)},
-    };
-  }
-  json["sound"] = report.sound();
-  json["problems"] = ProblemsJson(report);
-  return json;
-}
-
-void PrintJson(std::ostream& out, const Json& json) {
-  // Text that is not UTF-8 (a file name, in principle) is replaced, never
-  // copied into the output as it is, so the output always parses.
-  out << json.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+Summary ReportSummary(const std::string& fileName, const PackageReport& report) {
+  const std::size_t count = report.problems.size();
+  const std::string verdict = "damaged (" + std::to_string(count) + (count == 1 ? " problem)" : " problems)");
+  Summary summary;
+  summary.Field("file", "file", fileName, fileName)
+      .Field("file length", "fileLength", std::to_string(report.fileLength) + " bytes", report.fileLength)
+      .Nest("header", report.hasHeader ? std::optional(HeaderSummary(report)) : std::nullopt)
+      .Field("verdict", "sound", report.sound() ? "sound" : verdict, report.sound());
+  AddProblemRows(summary, report);
+  return summary.Member("problems", ProblemsJson(report));
 }
 
 }  // namespace ppwtool

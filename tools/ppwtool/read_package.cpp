@@ -1,74 +1,47 @@
 #include "tools/ppwtool/read_package.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
 #include "tools/ppwtool/arguments.h"
 #include "tools/ppwtool/progress.h"
-#include "tools/ppwtool/utf.h"
 
 namespace ppwtool {
 
-namespace {
-
-// Why a file could not be opened for reading, asked after the fact.
-const char* OpenFailure(const std::string& fileName) {
-  std::error_code error;
-  const auto status = std::filesystem::status(PathFromUtf8(fileName), error);
-  switch (status.type()) {
-    case std::filesystem::file_type::not_found: return "no such file";
-    case std::filesystem::file_type::directory: return "it is a folder";
-    case std::filesystem::file_type::regular: return "no permission, or another program holds it open";
-    case std::filesystem::file_type::none: return "cannot be accessed";
-    default: return "not a regular file";
-  }
-}
-
-}  // namespace
-
-std::optional<tessam::File> OpenInputOrComplain(const char* what, const std::string& fileName) {
+std::optional<Input> OpenInput(const char* what, const std::string& fileName) {
   const auto path = ParsePath(what, fileName);
   if (!path) return std::nullopt;
-  auto file = tessam::File::OpenForReading(*path);
-  if (!file) std::cerr << "ppwtool: cannot read " << fileName << ": " << OpenFailure(fileName) << "\n";
-  return file;
+  auto cause = tessam::FileError::kNone;
+  auto file = tessam::File::OpenForReading(*path, &cause);
+  const auto length = file ? file->Size() : std::nullopt;
+  if (!file) std::cerr << "ppwtool: cannot read " << fileName << ": " << tessam::Describe(cause) << "\n";
+  if (file && !length) ComplainReadError(fileName, *file);
+  if (!length) return std::nullopt;
+  return Input{std::move(*file), *length};
 }
 
-std::optional<tessam::PackageSource> SourceOrComplain(const std::string& fileName, tessam::File& file) {
-  auto source = tessam::SourceOf(file);
-  if (!source) ComplainReadError(fileName);
-  return source;
-}
-
-std::optional<tessam::PackageReport> InspectOrComplain(const std::string& fileName,
-                                                       const tessam::PackageSource& source) {
+std::optional<Package> OpenPackage(const std::string& fileName) {
+  auto input = OpenInput("package", fileName);
+  if (!input) return std::nullopt;
   std::optional<tessam::PackageReport> report;
   {
     ProgressLine progress;
-    const std::uint64_t total = std::min(source.length, tessam::kLargestPackage);  // all the reader reads
-    report = tessam::InspectPackage(CountedSource(source, progress, "checking the package", total));
+    const std::uint64_t total = std::min(input->length, tessam::kLargestPackage);  // all the reader reads
+    report = tessam::InspectPackage(CountedSource(input->Source(), progress, "checking the package", total));
   }
-  if (!report) ComplainReadError(fileName);
-  return report;
+  if (!report) {
+    ComplainReadError(fileName, input->file);
+    return std::nullopt;
+  }
+  return Package{std::move(*input), std::move(*report)};
 }
 
-std::unique_ptr<HeldPackage> OpenPackageOrComplain(const std::string& fileName) {
-  auto file = OpenInputOrComplain("package", fileName);
-  if (!file) return nullptr;
-  auto held = std::make_unique<HeldPackage>(HeldPackage{std::move(*file), {}, {}});
-  auto source = SourceOrComplain(fileName, held->file);
-  if (!source) return nullptr;
-  held->source = std::move(*source);
-  auto report = InspectOrComplain(fileName, held->source);
-  if (!report) return nullptr;
-  held->report = std::move(*report);
-  return held;
-}
-
-void ComplainReadError(const std::string& fileName) {
-  std::cerr << "ppwtool: cannot read " << fileName << ": read error\n";
+void ComplainReadError(const std::string& fileName, const tessam::File& file) {
+  // A file that ends before the length it had when opened failed no call:
+  // it changed while it was read.
+  const auto cause = file.lastError();
+  std::cerr << "ppwtool: cannot read " << fileName << ": read error: "
+            << (cause == tessam::FileError::kNone ? "it changed while it was read" : tessam::Describe(cause)) << "\n";
 }
 
 }  // namespace ppwtool

@@ -1,8 +1,9 @@
 #pragma once
-// Opening the files that inspect, extract and verify read, naming on stderr
-// why one could not be opened or read. Files are held exclusively while they
-// are read, as the builder holds its project, and read in chunks.
-#include <memory>
+// Opening the files that inspect, extract and verify read, naming on stderr,
+// in the file layer's words, why one could not be opened or read. Files are
+// held exclusively while they are read, as the builder holds its project, and
+// read in chunks.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,29 +12,28 @@
 
 namespace ppwtool {
 
-// `what` names the file in messages: "package", "project".
-std::optional<tessam::File> OpenInputOrComplain(const char* what, const std::string& fileName);
-
-// The source to read `file` through; none (and a message) when its length
-// cannot be had. `file` must outlive the source.
-std::optional<tessam::PackageSource> SourceOrComplain(const std::string& fileName, tessam::File& file);
-
-// The package's report; none (and a message) on a read error.
-std::optional<tessam::PackageReport> InspectOrComplain(const std::string& fileName,
-                                                       const tessam::PackageSource& source);
-
-// A package file held open, the source reading through it and its report: what
-// inspect and extract start from. On the heap, so the source's file stays put.
-struct HeldPackage {
+// A file held open for reading, and its length when it was opened.
+struct Input {
   tessam::File file;
-  tessam::PackageSource source;
+  std::uint64_t length = 0;
+  // Reads through `file`: valid while this Input stays where it is.
+  tessam::PackageSource Source() { return tessam::SourceOf(file, length); }
+};
+
+// None (and a message) when it cannot be opened or measured. `what` names the
+// file in messages: "package", "project".
+std::optional<Input> OpenInput(const char* what, const std::string& fileName);
+
+// A package held open and its report: what inspect, extract and verify start from.
+struct Package : Input {
   tessam::PackageReport report;
 };
 
 // None (and a message) when the package cannot be opened or read.
-std::unique_ptr<HeldPackage> OpenPackageOrComplain(const std::string& fileName);
+std::optional<Package> OpenPackage(const std::string& fileName);
 
-// "ppwtool: cannot read NAME: read error"
-void ComplainReadError(const std::string& fileName);
+// "ppwtool: cannot read NAME: read error: input/output error", with the cause
+// of the file's last failure.
+void ComplainReadError(const std::string& fileName, const tessam::File& file);
 
 }  // namespace ppwtool

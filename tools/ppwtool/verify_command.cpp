@@ -18,118 +18,90 @@ namespace ppwtool {
 
 namespace {
 
-using tessam::PackageReport;
-
 const char* PasswordText(const ImageComparison& comparison, bool given) {
   if (given) return comparison.passwordBytesDiffer ? "differs from --password" : "matches --password";
   return comparison.passwordBytesDiffer ? "planted (bytes 264..271 differ from the project's)" : "not planted";
 }
 
-std::string Verdict(const PackageReport& report, const ImageComparison* comparison) {
-  if (!report.sound()) return "damaged package";
-  return comparison->same() ? "same program" : "different program";
-}
-
-void PrintText(const VerifyArguments& arguments, const PackageReport& report,
-               const ImageComparison* comparison) {
-  auto row = [](const char* label, const std::string& value) { PrintRow(std::cout, label, value); };
-  row("package", arguments.package);
-  row("project", arguments.project);
-  if (comparison) {
-    const std::uint32_t blocks = report.header.programLength / tessam::project::kBytesPerBlock;
-    row("image length", std::to_string(comparison->imageLength) + " bytes");
-    std::string projectLength = std::to_string(comparison->projectLength) + " bytes";
-    if (comparison->projectTooShort()) {
-      const std::uint64_t imageEnd = tessam::project::kImageOffset + comparison->imageLength;
-      projectLength += " (too short for the image, which ends at " + std::to_string(imageEnd) + ")";
-    }
-    const auto& projectBlocks = comparison->projectBlockCount;
-    row("project length", projectLength);
-    row("block count", "package " + std::to_string(blocks) + ", project " +
-                           (projectBlocks ? std::to_string(*projectBlocks) : "none"));
-    row("password", PasswordText(*comparison, arguments.password.has_value()));
-    row("differing bytes", std::to_string(comparison->differingBytes));
-    if (comparison->firstDifference) {
-      row("first difference", "project offset " + std::to_string(*comparison->firstDifference));
-    }
-  }
-  row("verdict", Verdict(report, comparison));
-  for (tessam::PackageProblem problem : report.problems) row("problem", DescribeProblem(report, problem));
-}
-
-void PrintJsonReport(const VerifyArguments& arguments, const PackageReport& report,
-                     const ImageComparison* comparison) {
-  Json json;
-  json["package"] = arguments.package;
-  json["project"] = arguments.project;
-  json["sound"] = report.sound();
-  json["problems"] = ProblemsJson(report);
-  json["comparison"] = nullptr;
-  if (comparison) {
-    json["comparison"] = Json{
-        {"imageLength", comparison->imageLength},
-        {"projectLength", comparison->projectLength},
-        {"projectBlockCount", comparison->projectBlockCount ? Json(*comparison->projectBlockCount) : Json()},
-        {"passwordGiven", arguments.password.has_value()},
-        {"passwordBytesDiffer", comparison->passwordBytesDiffer},
-        {"differingBytes", comparison->differingBytes},
-        {"firstDifference", comparison->firstDifference ? Json(*comparison->firstDifference) : Json()},
-    };
-  }
-  json["same"] = comparison && comparison->same();
-  PrintJson(std::cout, json);
+Summary ComparisonSummary(const ImageComparison& comparison, const PackageReport& report, bool passwordGiven) {
+  const std::uint32_t blocks = report.header.programLength / project::kBytesPerBlock;
+  const auto& projectBlocks = comparison.projectBlockCount;
+  const auto& firstDifference = comparison.firstDifference;
+  const std::uint64_t imageEnd = project::kImageOffset + comparison.imageLength;
+  std::string projectLength = std::to_string(comparison.projectLength) + " bytes";
+  if (comparison.projectTooShort())
+    projectLength += " (too short for the image, which ends at " + std::to_string(imageEnd) + ")";
+  Summary summary;
+  summary
+      .Field("image length", "imageLength", std::to_string(comparison.imageLength) + " bytes", comparison.imageLength)
+      .Field("project length", "projectLength", projectLength, comparison.projectLength)
+      .Field("block count", "projectBlockCount",
+             "package " + std::to_string(blocks) + ", project " +
+                 (projectBlocks ? std::to_string(*projectBlocks) : "none"),
+             projectBlocks ? Json(*projectBlocks) : Json())
+      .Field("password", "passwordGiven", PasswordText(comparison, passwordGiven), passwordGiven)
+      .Member("passwordBytesDiffer", comparison.passwordBytesDiffer)
+      .Field("differing bytes", "differingBytes", comparison.differingBytes);
+  if (firstDifference) summary.Row("first difference", "project offset " + std::to_string(*firstDifference));
+  return summary.Member("firstDifference", firstDifference ? Json(*firstDifference) : Json());
 }
 
 }  // namespace
 
 int RunVerify(const VerifyArguments& arguments) {
-  std::optional<tessam::BuildRequest::Password> password;
-  if (arguments.password) {
-    password = ParsePassword(*arguments.password);
-    if (!password) return kExitUsage;
-  }
-  auto packageFile = OpenInputOrComplain("package", arguments.package);
-  if (!packageFile) return kExitUsage;
+  const auto password = arguments.password ? ParsePassword(*arguments.password) : std::nullopt;
+  if (arguments.password && !password) return kExitUsage;
+  auto package = OpenPackage(arguments.package);
+  if (!package) return kExitUsage;
   // The second exclusive open of one file would fail as if another program
   // held it; say what is really wrong.
   const auto projectPath = ParsePath("project", arguments.project);
-  const auto packageIdentity = packageFile->Identity();
-  if (projectPath && packageIdentity && packageIdentity == tessam::IdentityOfPath(*projectPath)) {
+  if (!projectPath) return kExitUsage;
+  const auto packageIdentity = package->file.Identity();
+  if (packageIdentity && packageIdentity == tessam::IdentityOfPath(*projectPath)) {
     std::cerr << "ppwtool: the package and the project are the same file\n";
     return kExitUsage;
   }
-  auto projectFile = OpenInputOrComplain("project", arguments.project);
-  if (!projectFile) return kExitUsage;
-  const auto package = SourceOrComplain(arguments.package, *packageFile);
-  const auto project = SourceOrComplain(arguments.project, *projectFile);
-  if (!package || !project) return kExitUsage;
+  auto project = OpenInput("project", arguments.project);
+  if (!project) return kExitUsage;
 
-  const auto report = InspectOrComplain(arguments.package, *package);
-  if (!report) return kExitUsage;
+  const PackageReport& report = package->report;
   // A damaged image proves nothing either way; comparing it would only add noise.
   std::optional<ImageComparison> comparison;
-  if (report->sound()) {
+  if (report.sound()) {
     {
       ProgressLine progress;
       // The image is read twice over: from the package and from the project.
       const char* phase = "comparing with the project";
-      const std::uint64_t total = 2 * report->payloadBytesPresent;
-      comparison = CompareImage(CountedSource(*package, progress, phase, total), *report,
-                                CountedSource(*project, progress, phase, total), password);
+      const std::uint64_t total = 2 * report.payloadBytesPresent;
+      comparison = CompareImage(CountedSource(package->Source(), progress, phase, total), report,
+                                CountedSource(project->Source(), progress, phase, total), password);
     }
     if (!comparison) {
-      std::cerr << "ppwtool: cannot read " << arguments.package << " or " << arguments.project
-                << ": read error\n";
+      // A file that failed no read yet ended early has changed while it was read; either may have.
+      const bool projectFailed = project->file.lastError() != tessam::FileError::kNone;
+      const bool packageFailed = package->file.lastError() != tessam::FileError::kNone;
+      ComplainReadError(projectFailed   ? arguments.project
+                        : packageFailed ? arguments.package
+                                        : arguments.package + " or " + arguments.project,
+                        projectFailed ? project->file : package->file);
       return kExitUsage;
     }
   }
-  const ImageComparison* compared = comparison ? &*comparison : nullptr;
-  if (arguments.json) {
-    PrintJsonReport(arguments, *report, compared);
-  } else {
-    PrintText(arguments, *report, compared);
-  }
-  return compared && compared->same() ? kExitOk : kExitFailed;
+  Summary summary;
+  summary.Field("package", "package", arguments.package, arguments.package)
+      .Field("project", "project", arguments.project, arguments.project)
+      .Member("sound", report.sound())
+      .Member("problems", ProblemsJson(report))
+      .Nest("comparison",
+            comparison ? std::optional(ComparisonSummary(*comparison, report, password.has_value())) : std::nullopt)
+      .Member("same", comparison && comparison->same())
+      .Row("verdict", !report.sound()      ? "damaged package"
+                      : comparison->same() ? "same program"
+                                           : "different program");
+  AddProblemRows(summary, report);
+  summary.Print(std::cout, arguments.json);
+  return comparison && comparison->same() ? kExitOk : kExitFailed;
 }
 
 }  // namespace ppwtool
