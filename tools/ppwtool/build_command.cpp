@@ -14,21 +14,15 @@ namespace ppwtool {
 
 namespace {
 
-const char* PhaseText(tessam::BuildPhase phase) {
-  switch (phase) {
-    case tessam::BuildPhase::kReading: return "reading and scrambling";
-    case tessam::BuildPhase::kWriting: return "writing";
-    case tessam::BuildPhase::kReadingBack: return "reading back from the device";
-  }
-  return "building";
-}
+// By BuildPhase: reading, writing, reading back.
+constexpr const char* kPhaseText[] = {"reading and scrambling", "writing", "reading back from the device"};
 
 // The build, with its progress on a terminal; the line is gone when it returns.
 int BuildShowingProgress(tessam::PackageBuilder& builder, const tessam::BuildRequest& request,
                          const std::stop_token& stop) {
   ProgressLine progress;
   builder.SetProgressObserver([&progress](tessam::BuildPhase phase, std::uint64_t done, std::uint64_t total) {
-    progress.Show(PhaseText(phase), done, total);
+    progress.Show(kPhaseText[static_cast<int>(phase)], done, total);
   });
   const int built = builder.Build(request, stop);
   builder.SetProgressObserver({});

@@ -30,15 +30,14 @@ constexpr const char* kExitStatusText =
     "their phase and percentage there on one line, updated in place and cleared\n"
     "before the final message; otherwise nothing more is printed.\n";
 
-CLI::App* AddBuild(CLI::App& app, BuildArguments& arguments, std::string& password) {
+CLI::App* AddBuild(CLI::App& app, BuildArguments& arguments) {
   CLI::App* build = app.add_subcommand(
       "build", "Build a package from a GX Developer project file (.pmw), as the Tessam dialog does.");
   build->add_option("PROJECT", arguments.project, "Project file to read (opened exclusively)")->required();
   build->add_option("PACKAGE", arguments.package,
                     "Package file to write, e.g. E:\\VANTU.PPW (replaced if it exists)")
       ->required();
-  build->add_option("--password", password,
-                    "Plant this 8-character password in the image (bytes 8..15)");
+  build->add_option("--password", arguments.password, "Plant this 8-character password in the image (bytes 8..15)");
   build->footer("Exit status: 0 written, 1 not written (reason on stderr), 2 usage error.");
   return build;
 }
@@ -66,14 +65,14 @@ CLI::App* AddExtract(CLI::App& app, ExtractArguments& arguments) {
   return extract;
 }
 
-CLI::App* AddVerify(CLI::App& app, VerifyArguments& arguments, std::string& password) {
+CLI::App* AddVerify(CLI::App& app, VerifyArguments& arguments) {
   CLI::App* verify = app.add_subcommand(
       "verify", "Tell whether a package holds the build of a project: check it like inspect, then "
                 "compare its image with the project's bytes from offset 256.");
   verify->add_option("PACKAGE", arguments.package, "Package file to check, e.g. E:\\VANTU.PPW")->required();
   verify->add_option("PROJECT", arguments.project, "Project file (.pmw) it should have been built from")
       ->required();
-  verify->add_option("--password", password,
+  verify->add_option("--password", arguments.password,
                      "The 8-character password that must be planted (bytes 264..271); without it those "
                      "bytes are left out and the report says whether a password was planted");
   verify->add_flag("--json", arguments.json, "Print one JSON object instead of a table");
@@ -83,12 +82,6 @@ CLI::App* AddVerify(CLI::App& app, VerifyArguments& arguments, std::string& pass
   return verify;
 }
 
-bool IsHelpOrVersion(const CLI::ParseError& error) {
-  return dynamic_cast<const CLI::CallForHelp*>(&error) != nullptr ||
-         dynamic_cast<const CLI::CallForAllHelp*>(&error) != nullptr ||
-         dynamic_cast<const CLI::CallForVersion*>(&error) != nullptr;
-}
-
 int Dispatch(const std::vector<std::string>& arguments) {
   CLI::App app("Builds, checks, unpacks and verifies Tessam download packages (VANTU.PPW).", "ppwtool");
   app.set_version_flag("--version", PPWTOOL_VERSION, "Print the version and exit");
@@ -96,15 +89,13 @@ int Dispatch(const std::vector<std::string>& arguments) {
   app.footer(kExitStatusText);
 
   BuildArguments build;
-  std::string password;
   InspectArguments inspect;
   ExtractArguments extract;
   VerifyArguments verify;
-  std::string verifyPassword;
-  CLI::App* buildCommand = AddBuild(app, build, password);
+  CLI::App* buildCommand = AddBuild(app, build);
   CLI::App* inspectCommand = AddInspect(app, inspect);
   CLI::App* extractCommand = AddExtract(app, extract);
-  CLI::App* verifyCommand = AddVerify(app, verify, verifyPassword);
+  CLI::App* verifyCommand = AddVerify(app, verify);
 
   // CLI11 takes the arguments after the program name, last one first.
   std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -117,21 +108,14 @@ int Dispatch(const std::vector<std::string>& arguments) {
     std::cout << (topLevel ? app.help("", CLI::AppFormatMode::All) : app.help());
     return kExitOk;
   } catch (const CLI::ParseError& error) {
-    if (IsHelpOrVersion(error)) return app.exit(error);
-    app.exit(error);
-    return kExitUsage;
+    // The rest of the help and the version exit 0, like help; the rest is misuse.
+    return app.exit(error) == 0 ? kExitOk : kExitUsage;
   }
 
-  if (buildCommand->parsed()) {
-    if (buildCommand->get_option("--password")->count() > 0) build.password = password;
-    return RunBuild(build);
-  }
+  if (buildCommand->parsed()) return RunBuild(build);
   if (inspectCommand->parsed()) return RunInspect(inspect);
   if (extractCommand->parsed()) return RunExtract(extract);
-  if (verifyCommand->parsed()) {
-    if (verifyCommand->get_option("--password")->count() > 0) verify.password = verifyPassword;
-    return RunVerify(verify);
-  }
+  if (verifyCommand->parsed()) return RunVerify(verify);
   return kExitUsage;  // unreachable: exactly one subcommand is required
 }
 

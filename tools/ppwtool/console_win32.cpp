@@ -7,6 +7,8 @@
 #include <iostream>
 #include <string>
 
+#include "tools/ppwtool/terminal.h"
+
 namespace ppwtool {
 
 namespace {
@@ -107,5 +109,7 @@ ConsoleStreams::~ConsoleStreams() {
     std::cerr.rdbuf(savedErr_);
   }
 }
+
+bool StandardErrorIsTerminal() { return IsConsole(::GetStdHandle(STD_ERROR_HANDLE)); }
 
 }  // namespace ppwtool

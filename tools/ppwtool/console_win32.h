@@ -1,10 +1,8 @@
 #pragma once
-// While a ConsoleStreams lives, standard output and standard error that are
-// consoles are written as UTF-16 through WriteConsoleW: every character shows
-// whatever the console's code page, and the code page, which belongs to the
-// user's window and to the batch files run in it, is left alone. Redirected
-// to a file or a pipe they stay UTF-8 bytes, which the JSON needs. Create it
-// first thing, before anything is written.
+// While a ConsoleStreams lives, standard output and error that are consoles
+// get UTF-16 through WriteConsoleW: every character shows whatever the code
+// page, which belongs to the user's window and batch files and is left alone.
+// Redirected, they stay UTF-8 bytes, as the JSON needs. Create it first.
 #include <windows.h>
 
 #include <memory>

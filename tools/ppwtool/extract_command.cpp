@@ -18,12 +18,10 @@ namespace ppwtool {
 
 namespace {
 
-// Writes the image into a new file beside the old one, which it replaces only
-// once complete and on the device, so a failure or an interrupt leaves an old
-// image byte for byte. Never onto the package (in any spelling, through links)
+// Writes the image beside the old one, which it replaces only once complete
+// and on the device; never onto the package (in any spelling, through links)
 // nor anything but a regular file. The package is read a second time,
-// unscrambled chunk by chunk on its way to the image. Returns the exit status,
-// naming a failure on stderr.
+// unscrambled on its way. The exit status; a failure named on stderr.
 int WriteImage(const ExtractArguments& arguments, const std::u16string& imagePath, const tessam::File& package,
                const tessam::PackageSource& source, const tessam::PackageReport& report,
                const std::stop_token& stop) {
@@ -41,31 +39,27 @@ int WriteImage(const ExtractArguments& arguments, const std::u16string& imagePat
   auto output = tessam::OutputFile::Open(imagePath, options, cause);
   if (!output) return cannotWrite(cause);
 
-  bool stopped = false;
-  bool writeFailed = false;
-  bool streamed = false;
-  bool finished = false;
-  {
+  bool stopped = false, writeFailed = false;
+  const bool written = [&] {
     ProgressLine progress;
     const auto sink = [&](std::uint64_t offset, std::span<const std::uint8_t> chunk) {
       if ((stopped = stop.stop_requested())) return false;
       progress.Show("writing the image", offset + chunk.size(), report.payloadBytesPresent);
       return !(writeFailed = !output->Write(chunk));
     };
-    streamed = tessam::StreamImage(source, report, sink);
-    finished = streamed && output->Finish();  // a flush to a stick takes a while too
-  }
-  if (finished) return output->Keep() ? kExitOk : cannotWrite(output->lastError());
+    if (!tessam::StreamImage(source, report, sink)) return false;
+    writeFailed = !output->Finish();  // a flush to a stick takes a while too
+    return !writeFailed;
+  }();
+  if (written) return output->Keep() ? kExitOk : cannotWrite(output->lastError());
   // The output's destructor removes the new file.
   if (stopped) {
     std::cerr << "ppwtool: stopped; " << arguments.image << " was not written\n";
     return kExitFailed;
   }
-  if (!streamed && !writeFailed) {
-    ComplainReadError(arguments.package, package);
-    return kExitUsage;
-  }
-  return cannotWrite(output->lastError());
+  if (writeFailed) return cannotWrite(output->lastError());
+  ComplainReadError(arguments.package, package);
+  return kExitUsage;
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #pragma once
-// verify's question, whether a package holds the build of a given project: its
-// unscrambled image against the project's bytes from offset 256, as the
-// builder cut them. Both files are streamed, so comparing the largest package
-// costs a few megabytes.
+// verify's question, whether a package holds the build of a project: its
+// unscrambled image against the project's bytes from offset 256, both
+// streamed, so the largest package costs a few megabytes.
 #include <cstdint>
 #include <optional>
 

@@ -1,8 +1,7 @@
-// The console runs the control handler on a thread of its own; the handler
-// only requests the stop, and the work ends through its own cleanup. For a
-// closed console window, logoff and shutdown Windows ends the process as soon
-// as the handler returns, and after about 5 seconds in any case, so there the
-// handler waits, for less than that, until the work has cleaned up.
+// The console runs the handler on a thread of its own; it only requests the
+// stop, and the work ends through its own cleanup. For a closed console,
+// logoff and shutdown Windows ends the process once the handler returns (after
+// about 5 s in any case), so there the handler waits for the cleanup first.
 #include <windows.h>
 
 #include <mutex>
@@ -14,9 +13,9 @@ namespace {
 
 constexpr DWORD kCleanUpWithinMs = 4500;
 
-// What the handler shares with the work. The handler may run at any moment,
-// also while the work ends, so this is never freed, and the handler is never
-// removed (Windows may hold its handler list while a handler runs).
+// Shared with the handler, which may run at any moment, also while the work
+// ends: never freed, and the handler never removed (Windows may hold its
+// handler list locked while a handler runs).
 struct Console {
   std::mutex mutex;
   std::stop_source work{std::nostopstate};  // the running work's; none between works

@@ -12,10 +12,8 @@
 #include "tools/ppwtool/exit_codes.h"
 
 int wmain(int argc, wchar_t** argv) {
-  // Before any path is touched: a path on an empty card-reader slot or a
-  // pulled stick then fails like any other, instead of the system stopping
-  // the program with a "no disk in the drive" box. Whatever else the parent
-  // asked for stays.
+  // First, so that a path on an empty card reader or a pulled stick fails like
+  // any other instead of stopping at a "no disk" box; the parent's modes stay.
   ::SetErrorMode(::SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
   const ppwtool::ConsoleStreams console;
   std::vector<std::string> arguments;

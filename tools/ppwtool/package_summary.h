@@ -1,7 +1,7 @@
 #pragma once
-// How inspect, extract and verify put a package report into words: one line
-// per problem, and each field described once, shown as a row of a table for
-// people or as a member of a JSON object for scripts.
+// How inspect, extract and verify put a report into words: one line per
+// problem, and each field described once, as a table row for people or a JSON
+// member for scripts.
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -13,12 +13,10 @@
 
 namespace ppwtool {
 
-// Members in a fixed order, so that people reading the output find them where
-// they were last time.
+// Members in a fixed order: people find them where they were last time.
 using Json = nlohmann::ordered_json;
 
-// A report, field by field: each is a row of the table, a member of the JSON
-// object, or both.
+// A report, field by field: a table row, a JSON member, or both.
 class Summary {
  public:
   Summary& Field(const char* label, const char* key, std::string text, Json value) {

@@ -1,9 +1,8 @@
 #pragma once
-// How far a long operation has come, for a person waiting at a terminal (a
-// console on Windows): one line on standard error, "writing 42%", rewritten in
-// place. When standard error is not a terminal nothing is shown, so scripts
-// and logs see only what they always saw. Each long step makes one for its
-// own span; the line is gone when it dies, before anything else is said.
+// How far a long step has come, for a person at a terminal (a console on
+// Windows): one line on standard error, "writing 42%", rewritten in place and
+// gone when the ProgressLine dies. Elsewhere nothing is shown, so scripts and
+// logs see only what they always saw.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,7 @@
 #pragma once
-// Opening the files that inspect, extract and verify read, naming on stderr,
-// in the file layer's words, why one could not be opened or read. Files are
-// held exclusively while they are read, as the builder holds its project, and
-// read in chunks.
+// Opening the files that inspect, extract and verify read, held exclusively
+// as the builder holds its project, and naming on stderr, in the file layer's
+// words, why one could not be opened or read.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,8 +19,7 @@ struct Input {
   tessam::PackageSource Source() { return tessam::SourceOf(file, length); }
 };
 
-// None (and a message) when it cannot be opened or measured. `what` names the
-// file in messages: "package", "project".
+// None (and a message) when it cannot be opened or measured; `what`: "package", "project".
 std::optional<Input> OpenInput(const char* what, const std::string& fileName);
 
 // A package held open and its report: what inspect, extract and verify start from.
@@ -32,8 +30,7 @@ struct Package : Input {
 // None (and a message) when the package cannot be opened or read.
 std::optional<Package> OpenPackage(const std::string& fileName);
 
-// "ppwtool: cannot read NAME: read error: input/output error", with the cause
-// of the file's last failure.
+// "ppwtool: cannot read NAME: read error: input/output error": the file's last failure.
 void ComplainReadError(const std::string& fileName, const tessam::File& file);
 
 }  // namespace ppwtool

@@ -1,6 +1,6 @@
 #pragma once
 // Whether a person is watching: standard error is a terminal (on Windows, a
-// console). One implementation per platform.
+// console; that one lives in console_win32.cpp).
 namespace ppwtool {
 
 bool StandardErrorIsTerminal();

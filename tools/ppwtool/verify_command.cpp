@@ -1,8 +1,5 @@
-// ppwtool verify PACKAGE PROJECT [--password TEXT] [--json]
-//
-// The question at the machine: is the package on this stick the build of this
-// project? The package is checked as inspect checks it, then its image is
-// compared with the project's bytes from offset 256.
+// ppwtool verify PACKAGE PROJECT [--password TEXT] [--json]: the question at
+// the machine, whether the package on this stick is the build of this project.
 #include <iostream>
 #include <string>
 
@@ -53,8 +50,7 @@ int RunVerify(const VerifyArguments& arguments) {
   if (arguments.password && !password) return kExitUsage;
   auto package = OpenPackage(arguments.package);
   if (!package) return kExitUsage;
-  // The second exclusive open of one file would fail as if another program
-  // held it; say what is really wrong.
+  // A second exclusive open of the same file would fail as if it were held.
   const auto projectPath = ParsePath("project", arguments.project);
   if (!projectPath) return kExitUsage;
   const auto packageIdentity = package->file.Identity();
