@@ -1,7 +1,6 @@
 #pragma once
-// The outcome of a build or a package write: one value, filled where the
-// failure is found and handed back. The dialog shows one message for every
-// failure; the command-line tool names the reason and the system's cause.
+// The outcome of a build or a package write, filled where the failure is found.
+// The dialog shows one message for all; the command-line tool names them.
 #include <cstdint>
 
 #include "core/file.h"
@@ -29,8 +28,7 @@ struct BuildResult {
   BuildFailure failure = BuildFailure::kNone;
   // The system's cause, when a file call failed.
   FileError cause = FileError::kNone;
-  // For kPackageDiffers: the file offset of the first byte the device gave
-  // back otherwise than it was written.
+  // For kPackageDiffers: the file offset of the first byte read back otherwise.
   std::uint64_t firstDifference = 0;
 
   bool ok() const { return failure == BuildFailure::kNone; }

@@ -12,10 +12,9 @@ namespace {
 constexpr std::size_t kSlices = 16;
 using Tables = std::array<std::array<std::uint16_t, 256>, kSlices>;
 
-// tables[0][b] is the register after feeding byte b into a zero register;
-// tables[k][b] the same followed by k zero bytes. XOR-ing tables[15 - j][byte j]
-// over a 16-byte block (the running register folded into bytes 0 and 1)
-// advances the register over the whole block.
+// tables[k][b]: the register after byte b and then k zero bytes, from zero.
+// XOR-ing tables[15 - j][byte j] over a 16-byte block (the register folded
+// into bytes 0 and 1) advances the register over the whole block.
 constexpr Tables MakeTables() {
   Tables tables{};
   for (std::size_t byte = 0; byte < 256; ++byte) {

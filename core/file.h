@@ -1,8 +1,6 @@
 #pragma once
 // The file layer: the only code that knows which platform it runs on
-// (file_win32.cpp, file_posix.cpp, chosen by CMake).
-//
-// Exclusive means: while this program holds a File, no other open of the file
+// (file_win32.cpp, file_posix.cpp, chosen by CMake). Exclusive means: while this program holds a File, no other open of the file
 // for reading, writing or deleting succeeds: share modes on Windows, an
 // flock(LOCK_EX) that every File takes on POSIX (also against this process).
 #include <cstddef>
@@ -25,8 +23,7 @@ struct FileIdentity {
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
-// Why a file operation failed, as far as the system tells; the command-line
-// tool names it.
+// Why a file operation failed, as far as the system tells.
 enum class FileError {
   kNone,
   kNotFound,        // the file, or a folder on its path, does not exist
@@ -66,15 +63,13 @@ struct Destination {
 // file, or one this user may not write. Nothing there is fine.
 std::optional<Destination> FindDestination(const std::u16string& path, FileError& why);
 
-// Makes the folder entry of the file `path` leads to durable, as a new file
-// needs after its Flush (where the file system does not journal it anyway).
+// Makes the folder entry of what `path` leads to durable, as a new file needs.
 bool FlushFolderEntry(const std::u16string& path);
 
 // An open, exclusively held file. Move-only; closing releases the hold.
 class File {
  public:
-  // An existing regular file, for reading; `why` (if given) learns the cause
-  // of a failure.
+  // An existing regular file, for reading; `why` (if given) learns a failure's cause.
   static std::optional<File> OpenForReading(const std::u16string& path, FileError* why = nullptr);
 
   // A regular file for writing, created if absent (`onlyNew`: only then, and
@@ -105,13 +100,11 @@ class File {
   // Taken when the file was opened; an open file keeps its identity.
   std::optional<FileIdentity> Identity() const { return identity_; }
 
-  // Reads up to into.size() bytes at `offset`; the count read (0 at the end of
-  // the file), or none on a read error (its cause in lastError()).
+  // Reads up to into.size() bytes at `offset`: the count (0 at the end), or none.
   std::optional<std::size_t> ReadAt(std::uint64_t offset, std::span<std::uint8_t> into);
 
-  // For a file opened for writing: reads as ReadAt does, but from the device,
-  // not from what the system's cache remembers. `offset`, into.size() and
-  // into.data() must be multiples of kUncachedAlignment; short only at the end.
+  // For a file opened for writing: ReadAt from the device, not the cache.
+  // `offset`, into.size() and into.data() are multiples of kUncachedAlignment.
   static constexpr std::size_t kUncachedAlignment = std::size_t{64} << 10;  // a multiple of every sector size
   std::optional<std::size_t> ReadUncachedAt(std::uint64_t offset, std::span<std::uint8_t> into);
 
@@ -140,8 +133,7 @@ class File {
   bool MoveOver(const std::u16string& from, const std::u16string& to);
 
   bool created() const { return created_; }
-  // The cause of the last failed Size, ReadAt, Truncate, Write, Flush,
-  // MarkForRemoval or MoveOver.
+  // The cause of the last failed call.
   FileError lastError() const { return error_; }
 
   // Releases the handles and the hold; harmless when already closed.

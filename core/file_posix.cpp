@@ -1,6 +1,5 @@
 // The file layer on POSIX systems: descriptors, flock() for exclusivity,
-// device and inode for identity, UTF-8 file names (each path converted
-// once, by Utf16ToUtf8, where it enters this layer).
+// device and inode for identity, UTF-8 names converted where a path enters.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -44,6 +43,14 @@ void Tell(FileError* why, FileError error) {
   if (why) *why = error;
 }
 
+// A path's name here; none, with the cause, for one that has no spelling. (An
+// empty name is no file: the open says so.)
+std::optional<std::string> NameOf(const std::u16string& path, FileError* why) {
+  auto name = Utf16ToUtf8(path);
+  if (!name) Tell(why, FileError::kBadName);
+  return name;
+}
+
 // Closes a descriptor unless it was handed on.
 struct ScopedDescriptor {
   int fd;
@@ -53,8 +60,7 @@ struct ScopedDescriptor {
   int Release() { return std::exchange(fd, -1); }
 };
 
-// O_NONBLOCK keeps a FIFO or device at the path from stalling the open; it
-// changes nothing for the regular files that are all this accepts.
+// O_NONBLOCK keeps a FIFO or device from stalling the open; regular files ignore it.
 constexpr int kOpenFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
 
 int OpenRetrying(const char* name, int flags) {
@@ -125,9 +131,8 @@ bool SyncFolderOf(const std::string& entry) {
   return dir.fd >= 0 && (::fsync(dir.fd) == 0 || errno == EINVAL);
 }
 
-// At most this much written data waits in the cache while more is written:
-// the device works while the package is still being written, and the final
-// flush, which no stop request can cut short, has only a moment's work left.
+// At most this much written data waits in the cache: the device works while
+// the package is written, and the final flush (no stop cuts it short) is brief.
 constexpr off_t kWriteBackWindow = off_t{16} << 20;
 
 // Starts write-back of the range just written and waits for what lies more
@@ -153,11 +158,8 @@ std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
 }
 
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
-  const auto name = Utf16ToUtf8(path);
-  if (!name) {  // an empty name is no file: the open says so
-    Tell(why, FileError::kBadName);
-    return std::nullopt;
-  }
+  const auto name = NameOf(path, why);
+  if (!name) return std::nullopt;
   ScopedDescriptor file{OpenRetrying(name->c_str(), O_RDONLY)};
   struct stat info;
   const FileError error = file.fd < 0 ? FromErrno(errno) : TakeHold(file.fd, info);
@@ -167,11 +169,8 @@ std::optional<File> File::OpenForReading(const std::u16string& path, FileError* 
 }
 
 std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* why, bool onlyNew) {
-  const auto name = Utf16ToUtf8(path);
-  if (!name) {  // an empty name is no file: the open says so
-    Tell(why, FileError::kBadName);
-    return std::nullopt;
-  }
+  const auto name = NameOf(path, why);
+  if (!name) return std::nullopt;
   // O_EXCL alone takes no file that is there, and no symbolic link either.
   bool created = onlyNew;
   ScopedDescriptor file{onlyNew ? OpenRetrying(name->c_str(), O_WRONLY | O_CREAT | O_EXCL)
@@ -180,8 +179,7 @@ std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* 
   const FileError error = file.fd < 0 ? FromErrno(errno) : TakeHold(file.fd, info);
   if (error == FileError::kNone) return File(file.Release(), IdentityOf(info), created);
   Tell(why, error);
-  // A file this open made must not outlive the failure. Without its identity
-  // an empty regular file at the name (what O_EXCL just made) is taken for it.
+  // A file this open made goes again: without its identity, an empty file at the name.
   struct stat now;
   const std::string entry = FollowLinks(*name);
   if (created && file.fd >= 0 && ::lstat(entry.c_str(), &now) == 0 && S_ISREG(now.st_mode) && now.st_size == 0 &&
@@ -237,10 +235,9 @@ bool File::Write(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
-// A second descriptor on the same open file, by its entry in /proc, with
-// O_DIRECT; where the file system refuses direct reads (tmpfs), an ordinary one
-// after the flushed pages have been dropped from the cache. The held
-// descriptor's flock() covers it.
+// A second descriptor on the open file, by its entry in /proc, with O_DIRECT;
+// where direct reads are refused (tmpfs), an ordinary one once the flushed
+// pages left the cache. The held descriptor's flock() covers it.
 std::optional<std::size_t> File::ReadUncachedAt(std::uint64_t offset, std::span<std::uint8_t> into) {
   const auto dropCachedPages = [this] { ::posix_fadvise(Descriptor(uncached_), 0, 0, POSIX_FADV_DONTNEED); };
   if (uncached_ == kInvalid) {
@@ -286,18 +283,14 @@ bool File::MoveOver(const std::u16string& from, const std::u16string& to) {
 void File::RemoveWhileHeld(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
   if (!name) return;
-  // unlink() goes by name, so the name is first resolved to the entry that
-  // holds the file and checked to be it: a link, or a file put there by
-  // someone else since, is left alone.
+  // unlink() goes by name: a link, or a file someone put there since, stays.
   UnlinkIfSame(FollowLinks(*name), identity_);
 }
 
 std::optional<Destination> FindDestination(const std::u16string& path, FileError& why) {
-  const auto name = Utf16ToUtf8(path);
-  if (!name || name->empty()) {
-    why = FileError::kBadName;
-    return std::nullopt;
-  }
+  const auto name = NameOf(path, &why);
+  if (name && name->empty()) why = FileError::kBadName;
+  if (!name || name->empty()) return std::nullopt;
   const std::string place = FollowLinks(*name);
   struct stat info;
   if (::stat(place.c_str(), &info) == 0) {

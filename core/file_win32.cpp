@@ -1,6 +1,5 @@
 // The file layer on Windows: handles whose share modes admit no other open,
-// identity by volume serial number and file index, paths converted once by
-// WindowsPath.
+// identity by volume serial number and file index, paths by WindowsPath.
 #include <windows.h>
 
 #include <algorithm>
@@ -42,9 +41,8 @@ std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
   if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
   FileIdentity identity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, {}};
   if (identity.index != 0) return identity;
-  // File index 0 is a file system that numbers no file (a NAS, WebDAV, a
-  // virtual machine's shared folder), not a file number: two files would look
-  // alike. Names are compared as Windows compares them, without regard to case.
+  // Index 0 is a file system that numbers no file (a NAS, WebDAV, a virtual
+  // machine's shared folder). Names compare as Windows compares them, any case.
   const std::wstring path = FinalPathOf(handle);
   std::wstring folded(path.size(), L'\0');
   const int length = path.empty() ? 0 : LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path.data(),
@@ -88,13 +86,17 @@ HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD dispositi
   return CreateFileW(path.c_str(), access, share, nullptr, disposition, flags | FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Marks the file to go when its last handle closes, or lifts the mark, by the
-// handle, so it is the file that was written whatever its path names by now.
-// FILE_FLAG_DELETE_ON_CLOSE would do the first, but cannot be lifted.
+// Marks the file to go when its last handle closes, or lifts the mark (which
+// FILE_FLAG_DELETE_ON_CLOSE cannot), by the handle: whatever the path names now.
 bool DeleteOnClose(HANDLE handle, bool remove = true) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = remove ? TRUE : FALSE;
   return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+// No read, write or delete access asked, so no share mode refuses this open.
+HANDLE OpenToLookAt(const std::wstring& path) {
+  return Open(path, 0, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 // One ReadFile or WriteFile moves at most a DWORD's worth.
@@ -118,36 +120,30 @@ bool PathExists(const std::u16string& path) {
 
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   if (path.empty()) return std::nullopt;
-  // No read, write or delete access asked, so no share mode refuses this open.
-  const ScopedHandle file{Open(WindowsPath(path), 0, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS)};
+  const ScopedHandle file{OpenToLookAt(WindowsPath(path))};
   if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
   return IdentityOfHandle(file.handle);
 }
 
 std::optional<Destination> FindDestination(const std::u16string& path, FileError& why) {
-  const std::wstring given = WindowsPath(path);
-  // No read, write or delete access asked, so no share mode refuses this open.
-  const ScopedHandle file{Open(given, 0, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS)};
-  std::wstring place = given;
+  std::wstring place = WindowsPath(path);
+  const ScopedHandle file{OpenToLookAt(place)};
   if (file.handle != INVALID_HANDLE_VALUE) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      why = FileError::kNotRegularFile;
-      return std::nullopt;
-    }
+    const bool regular = GetFileType(file.handle) == FILE_TYPE_DISK &&
+                         GetFileInformationByHandle(file.handle, &info) &&
+                         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     // Windows replaces no read-only file; better said before the writing than after.
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-      why = FileError::kAccessDenied;
-      return std::nullopt;
-    }
+    why = !regular ? FileError::kNotRegularFile
+          : (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? FileError::kAccessDenied : FileError::kNone;
+    if (why != FileError::kNone) return std::nullopt;
     if (std::wstring final = FinalPathOf(file.handle); !final.empty()) place = std::move(final);
   }
   const std::wstring folder = place.substr(0, place.find_last_of(L"\\/") + 1);
   return Destination{{place.begin(), place.end()}, {folder.begin(), folder.end()}};
 }
 
-bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data  // NTFS and FAT drivers keep entries with the data
+bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data
 
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   if (path.empty()) {
@@ -178,12 +174,9 @@ std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* 
   const std::wstring name = WindowsPath(path);
   // Two handles that together admit no third open for reading, writing or
   // deleting: the uncached reader shares only writing and deleting, the writer
-  // only reading. The reader comes first, so that scanners and indexers, which
-  // open a file to read it the moment they notice it, find it held from before
-  // it is cut until it was read back. OPEN_ALWAYS creates a missing file and
-  // keeps an existing one whole, and tells which it did; CREATE_NEW takes no
-  // file that is there. DELETE access lets a failure remove the file through
-  // the writer; where it is not granted, an existing file is only cut.
+  // only reading. The reader comes first, so that scanners find the file held
+  // from before it is cut. OPEN_ALWAYS keeps an existing file whole and tells.
+  // Without DELETE access (not granted everywhere) a file can only be cut.
   ScopedHandle reader{Open(name, GENERIC_READ, FILE_SHARE_WRITE | FILE_SHARE_DELETE, onlyNew ? CREATE_NEW : OPEN_ALWAYS,
                            FILE_FLAG_NO_BUFFERING)};
   if (reader.handle == INVALID_HANDLE_VALUE) {
@@ -210,8 +203,7 @@ std::optional<File> File::OpenForWriting(const std::u16string& path, FileError* 
     return opened;
   }
   Tell(why, error);
-  // A file this open made must not outlive the failure: removed by a handle
-  // of its own, and only if it is still that file.
+  // A file this open made goes again, by a handle of its own, if still that file.
   const ScopedHandle remover{created ? Open(name, DELETE, kShareAll, OPEN_EXISTING) : INVALID_HANDLE_VALUE};
   if (remover.handle != INVALID_HANDLE_VALUE && identity && IdentityOfHandle(remover.handle) == identity) {
     DeleteOnClose(remover.handle);
@@ -267,8 +259,7 @@ bool File::Write(std::span<const std::uint8_t> bytes) {
 
 bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastError()); }
 
-// The writer holds the file exclusively and is the file that was written, so
-// no check of the path is needed.
+// The writer is the file that was written, so no check of the path is needed.
 void File::RemoveWhileHeld(const std::u16string&) { DeleteOnClose(Native(handle_)); }
 
 bool File::MarkForRemoval(bool remove) { return DeleteOnClose(Native(handle_), remove) || Fail(FromLastError()); }

@@ -9,15 +9,15 @@
 namespace tessam {
 namespace {
 
-bool IsUntouchable(const OutputFileOptions& options, const std::optional<FileIdentity>& identity) {
-  return identity && std::find(options.untouchable.begin(), options.untouchable.end(), *identity) !=
-                         options.untouchable.end();
+// True, with the cause, for a file the path must not lead to.
+bool Untouchable(const OutputFileOptions& options, const std::optional<FileIdentity>& identity, FileError& why) {
+  if (!identity || std::ranges::find(options.untouchable, *identity) == options.untouchable.end()) return false;
+  why = FileError::kSameFile;
+  return true;
 }
 
-// A fresh name in `folder` for a file that is to take another's place; made
-// exclusively, so a name that is taken only fails this run. The clock is mixed
-// in because the runtime's random device may be a fixed sequence on a
-// processor without a random-number instruction.
+// A fresh name in `folder`, made exclusively: a taken name only fails this run.
+// With the clock, as the random device may be a fixed sequence on some CPUs.
 std::u16string NameBeside(const std::u16string& folder) {
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
   std::uint64_t bits = (std::uint64_t{std::random_device{}()} << 32) ^ static_cast<std::uint64_t>(ticks);
@@ -26,10 +26,9 @@ std::u16string NameBeside(const std::u16string& folder) {
   return name + u".tmp";
 }
 
-// Scanners, indexers and preview handlers open a file the moment it changes
-// and hold it for a while; Windows refuses to replace a file held so. They let
-// go within moments, so the replace is tried again, each pause longer, for
-// this long in all.
+// Scanners, indexers and previews open a file the moment it changes and hold
+// it a while, and Windows replaces no file held so: tried again, each pause
+// longer, for this long in all.
 constexpr auto kPlacingFor = std::chrono::seconds(4);
 constexpr auto kFirstPause = std::chrono::milliseconds(10);
 constexpr auto kLongestPause = std::chrono::milliseconds(500);
@@ -42,26 +41,17 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
   std::optional<Destination> destination;
   if (options.replaceWhenComplete && !(destination = FindDestination(path, why))) return std::nullopt;
   const std::u16string& target = destination ? destination->path : path;
-  // Asked before opening so the reason is named even where the hold on the
-  // untouchable file makes the open itself fail.
-  if (IsUntouchable(options, IdentityOfPath(target))) {
-    why = FileError::kSameFile;
-    return std::nullopt;
-  }
+  // Asked first, as the hold on an untouchable file may make the open fail.
+  if (Untouchable(options, IdentityOfPath(target), why)) return std::nullopt;
   const std::u16string written = destination ? NameBeside(destination->folder) : path;
   auto file = File::OpenForWriting(written, &why, destination.has_value());
   if (!file) return std::nullopt;
   OutputFile output(written, std::move(*file));
   if (destination) output.target_ = target;
-  // Asked again of the open file: the path may have changed in between.
-  // Each early return drops `output`, whose Discard removes only a file this
-  // open created, or one it has begun to cut.
-  if (IsUntouchable(options, output.file_.Identity())) {
-    why = FileError::kSameFile;
-    return std::nullopt;
-  }
-  // Where the file system lets the mark be set (not without the right to
-  // delete), a half-written file goes with the process, however it ends.
+  // Asked again of the open file, as the path may have changed. Each early
+  // return drops `output`, which removes only a file it made or began to cut.
+  if (Untouchable(options, output.file_.Identity(), why)) return std::nullopt;
+  // Not where the right to delete is missing: best effort.
   output.file_.MarkForRemoval(true);
   output.cut_ = true;  // even a failed cut may have cost the old contents
   if (!output.file_.Truncate()) {
@@ -110,7 +100,6 @@ bool OutputFile::Keep() {
   }
   open_ = false;
   file_.Close();
-  // The data is on the device already; this makes a new entry durable too.
   if (!target_.empty()) FlushFolderEntry(path_);
   return true;
 }

@@ -1,18 +1,13 @@
 #pragma once
-// A file being given new contents, handled so that a failure can only ever
-// harm what this run wrote: the package written by a build, the image written
-// by ppwtool extract, the settings file when it is converted.
+// A file being given new contents so that a failure can only harm what this
+// run wrote: a build's package, extract's image, a converted settings file.
 //
 // Open takes the path without truncating, holds it exclusively, refuses a file
 // that must not be overwritten (in any spelling, through links), and only then
-// cuts it. Until Keep the file is marked for removal, so that on Windows it
-// goes whatever ends the process. Discard undoes through the open file: it
-// cuts it to zero and removes its entry while still holding it, and only if
-// the entry is still this file. A file that was there before is removed only
-// once it was cut: an old package that looks current is worse than none.
-//
-// In the replace mode an old file is never opened: the new one is written
-// beside it under a fresh name and takes its place in one step on Keep.
+// cuts it. Until Keep the file is marked for removal, so on Windows it goes
+// however the process ends. Discard cuts it and removes its entry while still
+// holding it, only if the entry is still this file: an old package that looks
+// current is worse than none. In the replace mode an old file is never opened.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -26,9 +21,8 @@ namespace tessam {
 struct OutputFileOptions {
   // Files the path must not lead to, e.g. the file being read.
   std::vector<FileIdentity> untouchable;
-  // Write beside the file the path leads to (through links, their target),
-  // and put it in that file's place only on Keep, once complete: until then
-  // an old file stays as it was, byte for byte.
+  // Write beside the file the path leads to (through links, their target)
+  // under a fresh name; Keep puts it in that file's place in one step.
   bool replaceWhenComplete = false;
 };
 
@@ -52,15 +46,13 @@ class OutputFile {
   // Brings the contents, and a new file's folder entry, to the device.
   bool Finish();
 
-  // Cuts the file to zero and removes it, if it was made or cut by Open;
-  // closes it. Harmless after Keep or a previous Discard.
+  // Cuts and removes the file if Open made or cut it; closes it. Harmless twice.
   void Discard();
 
-  // Keeps the finished file: in the replace mode puts it in place first
-  // (trying again for a few seconds while another program holds the old
-  // file); then checks that the path leads to it (a moved or removed folder
-  // must not pass for a written file) and closes it. On failure, with the
-  // cause in lastError(), the file is discarded.
+  // Keeps the finished file: in the replace mode puts it in place (trying
+  // again for a few seconds while another program holds the old one), checks
+  // that the path leads to it (a moved folder must not pass for a written
+  // file) and closes it. On failure, cause in lastError(), it is discarded.
   bool Keep();
 
   FileError lastError() const { return error_; }

@@ -28,8 +28,7 @@ BuildResult PackageBuilder::Run(const BuildRequest& request, const std::stop_tok
   header_.Reset();
   if (request.projectPath.empty() || request.packagePath.empty()) return {BuildFailure::kEmptyPath};
   if (!PathExists(request.projectPath)) return {BuildFailure::kProjectMissing};
-  // Held exclusively until the package is written, so nobody changes it under
-  // us and the package cannot be opened onto it.
+  // Held exclusively until the package is written: nobody changes it meanwhile.
   FileError why = FileError::kNone;
   auto project = File::OpenForReading(request.projectPath, &why);
   if (!project) return {BuildFailure::kProjectNotOpenable, why};
@@ -38,8 +37,7 @@ BuildResult PackageBuilder::Run(const BuildRequest& request, const std::stop_tok
   const std::uint8_t key = ScrambleKey(header_.seeds);
   if (stop.stop_requested()) return {BuildFailure::kStopped};
 
-  // The file must hold the whole image its block count announces: a shorter one
-  // would give a package padded with bytes that were never in the project.
+  // The whole image its block count announces, or a package would be padded.
   const auto size = project->Size();
   if (!size) return {BuildFailure::kProjectReadError, project->lastError()};
   if (*size < project::kImageOffset + project::kImageTrailer) return {BuildFailure::kProjectTooShort};
@@ -74,9 +72,8 @@ void PackageBuilder::DrawSeedsAndFiller() {
   header_.FillReserved();
 }
 
-// Reads the image straight into the payload, chunk by chunk, planting the
-// password in the first, and scrambling and checksumming each while it is
-// still in the cache the read left it in.
+// Reads the image into the payload chunk by chunk, planting the password in
+// the first, scrambling and checksumming each while it is still in the cache.
 BuildResult PackageBuilder::ReadImage(File& project, const BuildRequest& request, std::uint8_t key,
                                       const std::stop_token& stop) {
   const std::span<std::uint8_t> image(payload_.get(), payloadSize_);

@@ -26,17 +26,13 @@ class PackageBuilder {
   PackageBuilder();  // system clock, runtime-compatible generator
   PackageBuilder(Clock clock, std::unique_ptr<RandomGenerator> random);
 
-  // 1 when the package file was written, flushed to the device and read back
-  // from it unchanged, 0 otherwise; result() tells why. In this order: the
-  // whole image is read, the password planted, the payload scrambled and
-  // checksummed, and only then is the package written (WritePackage). So a
-  // failure or stop before that leaves an existing package as it was; from
-  // then on it removes it. A stop request makes it return 0 promptly, with
-  // nothing left open or locked.
-  //
-  // The previous payload survives every failure found before the new one is
-  // allocated (missing or short project, ...); a failure or stop while the new
-  // one is read releases it, so no half-filled payload is held.
+  // 1 when the package was written, flushed and read back unchanged, 0
+  // otherwise; result() tells why. The whole image is read, the password
+  // planted, the payload scrambled and checksummed, and only then is the
+  // package written (WritePackage), so a failure or stop before leaves an old
+  // package as it was. A stop makes it return 0 promptly, nothing left open.
+  // The previous payload survives failures found before the new one is
+  // allocated; one while it is read releases it: no half-filled payload stays.
   int Build(const BuildRequest& request, std::stop_token stop = {});
 
   void ReleasePayload() { payload_.reset(); payloadSize_ = 0; }

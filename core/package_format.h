@@ -1,10 +1,7 @@
 #pragma once
-// Every rule of the package format, in one place: the byte layout of a package
-// file ("VANTU.PPW"), the part of a project file (.pmw) the builder takes, the
-// header record and its encoding, the scramble key and the password.
-//
-// A package is a 64-byte header followed by the L-byte payload; nothing else.
-//
+// Every rule of the package format in one place: the layout of a package
+// ("VANTU.PPW": a 64-byte header, then the L-byte payload, nothing else), the
+// part of a project (.pmw) the builder takes, the header record, key, password.
 //   offset size  field                encoding
 //        0    4  magic                "QVTH", copied as is
 //        4    4  format version       u32 big-endian, 0x0133EE16
@@ -20,7 +17,6 @@
 //       64    L  payload              program image, every byte XOR the scramble key
 //
 // A project file, as far as the builder reads it (integers little-endian):
-//
 //      256    2  block count          u16
 //      256    L  program image        becomes the payload
 //      264    8  password             image bytes 8..15, overwritten when one is planted
@@ -119,8 +115,7 @@ using HeaderBytes = std::array<std::uint8_t, layout::kHeaderSize>;
 HeaderBytes EncodeHeader(const PackageHeader& header);
 PackageHeader DecodeHeader(std::span<const std::uint8_t, layout::kHeaderSize> bytes);
 
-// Copies `reservedWord` into the record, computes the header checksum, stores
-// it in the record too and returns the 64 bytes the package begins with.
+// Stores `reservedWord` and the header checksum in the record; the 64 bytes.
 HeaderBytes SealHeader(PackageHeader& header, std::uint16_t reservedWord);
 
 // (s3*s2 + s1*s0) mod 255; never stored, derived from the seeds by any reader.
@@ -133,8 +128,7 @@ inline constexpr std::size_t kPasswordImageOffset = project::kPasswordOffset - p
 // The password as the image holds it once planted.
 std::array<std::uint8_t, project::kPasswordLength> PasswordBytes(const Password& password);
 
-// Puts the password's bytes at image offsets 8..15; `image` starts at project
-// offset 256 and holds at least those 16 bytes.
+// Puts the password's bytes at image offsets 8..15 (`image`: from project offset 256).
 void PlantPassword(std::span<std::uint8_t> image, const Password& password);
 
 // What the web address may hold: space to tilde.

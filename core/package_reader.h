@@ -1,9 +1,7 @@
 #pragma once
-// Reads a package file back: parses the header, recomputes both checksums and
-// lists every way the file departs from what the builder writes. The reader
-// never trusts a length field to index the input, and it streams: the payload
-// passes through a small buffer, so a file of any length is judged in the same
-// few megabytes of memory.
+// Reads a package back: parses the header, recomputes both checksums and lists
+// every way the file departs from what the builder writes. It never trusts a
+// length field to index the input, and streams: any file is judged in a few MB.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,9 +14,9 @@
 
 namespace tessam {
 
-// Where the reader takes its bytes from: an open file, bytes in memory, or
-// whatever a test makes up. `readAt` reads up to into.size() bytes at `offset`
-// and returns the count (0 at the end), or none on a read error.
+// Where the reader takes its bytes from (a file, memory, a test's making):
+// `readAt` reads up to into.size() bytes at `offset`: the count (0 at the end),
+// or none on a read error.
 struct PackageSource {
   std::uint64_t length = 0;
   std::function<std::optional<std::size_t>(std::uint64_t offset, std::span<std::uint8_t> into)> readAt;
@@ -62,14 +60,11 @@ struct PackageReport {
   PackageHeader header{};         // fields as stored, numbers converted to native
   std::uint8_t scrambleKey = 0;   // derived from the seeds; never stored
   std::uint16_t computedHeaderChecksum = 0;   // over bytes 0..59
-  // Over the payload bytes actually present: bytes 64 up to 64 + L or the end
-  // of the input, whichever comes first, and never more than the largest
-  // payload (beyond it the package is damaged anyway, and reading on would
-  // only cost time).
+  // Over the payload bytes present: from 64 to 64 + L or the input's end, and
+  // never past the largest payload (beyond, the package is damaged anyway).
   std::uint16_t computedPayloadChecksum = 0;
   std::uint64_t payloadBytesPresent = 0;
-  // The block count the image itself starts with (first two payload bytes,
-  // unscrambled, little-endian); absent when fewer than two bytes are present.
+  // The block count the image starts with (payload bytes 0 and 1, unscrambled).
   std::optional<std::uint16_t> imageBlockCount;
 
   std::vector<PackageProblem> problems;  // in the order of the enum, each once

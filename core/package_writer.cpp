@@ -40,9 +40,8 @@ std::optional<std::uint64_t> FirstDifference(std::span<const std::uint8_t> heade
 }
 
 // Flushed is not yet stored: worn or counterfeit sticks keep other bytes than
-// they were given, while the cache still holds the good ones. So the file is
-// read back from the device and compared byte for byte; a file longer or
-// shorter than what was written differs where the two part.
+// they were given, while the cache holds the good ones. So the file is read
+// back from the device and compared; a longer or shorter one differs at its end.
 BuildResult ReadBack(File& file, std::span<const std::uint8_t> header, std::span<const std::uint8_t> payload,
                      const WriteContext& context) {
   const AlignedBuffer buffer(static_cast<std::uint8_t*>(

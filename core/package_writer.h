@@ -17,12 +17,10 @@ namespace tessam {
 
 // The payload is read, written and read back in pieces of this size, with a
 // look at the stop request before each: a stop is seen within milliseconds
-// even on a slow stick, and the per-call cost vanishes. A multiple of
-// File::kUncachedAlignment.
+// even on a slow stick. A multiple of File::kUncachedAlignment.
 inline constexpr std::size_t kPackageChunk = std::size_t{1} << 20;
 
-// What a build is doing: reading (and scrambling) the image, writing the
-// package, or reading the flushed package back from the device.
+// Reading (and scrambling) the image, writing, reading back from the device.
 enum class BuildPhase { kReading, kWriting, kReadingBack };
 
 // Told, between pieces and on the building thread, the bytes done of `total`:
@@ -33,25 +31,20 @@ using ProgressObserver = std::function<void(BuildPhase phase, std::uint64_t done
 struct WriteContext {
   // Asked between pieces; a stopped write removes what it had written.
   std::stop_token stop;
-  // The project file the build holds open. A package path that leads to it
-  // (in any spelling, through links) fails before anything is cut.
+  // The project the build holds: a package path leading to it fails uncut.
   std::optional<FileIdentity> heldFile;
   ProgressObserver progress;  // may be empty
 };
 
-// Writes `header` and `payload` to `packagePath`: 1 written, 0 not. First
-// copies `reservedWord` into the record and stores the header checksum in it
-// (kept even when the file cannot be opened). `payload` must be exactly the
-// header's payload length.
+// Writes `header` and `payload` (exactly the header's payload length) to
+// `packagePath`: 1 written, 0 not. Stores `reservedWord` and the header
+// checksum in the record first (kept even when the file cannot be opened).
 //
-// The file is opened without truncation, held exclusively and checked against
-// `context.heldFile` before it is cut; a failure before the cut leaves an
-// existing file as it was. Once cut, any failure or stop removes it through
-// the open file (on Windows so does any end of the process), so a failed
-// write leaves no package behind, not even the previous one: on a stick about to be carried to a machine, no package is
-// safer than an old one that looks current. On success the bytes have reached
-// the device, reading them back from it, past the system's cache, gave
-// exactly what was written, and the path still leads to them.
+// A failure before the file is cut (see OutputFile) leaves an existing one as
+// it was; after, any failure, stop or end of the process removes it, the old
+// package too: on a stick about to be carried to a machine, no package is
+// safer than an old one that looks current. On success the bytes are on the
+// device, read back from it past the cache as written, at the path.
 int WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,
                  const std::u16string& packagePath);
 BuildResult WritePackage(PackageHeader& header, std::uint16_t reservedWord, std::span<const std::uint8_t> payload,

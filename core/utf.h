@@ -1,8 +1,7 @@
 #pragma once
-// The one place that converts between UTF-8 and UTF-16. Paths and passwords
-// are UTF-16 in the core; POSIX file names and command lines are UTF-8. Both
-// directions are strict: what cannot be converted exactly is refused, never
-// guessed at.
+// The one place that converts between UTF-8 (POSIX names, command lines) and
+// UTF-16 (the core's paths and passwords). Strict both ways: what cannot be
+// converted exactly is refused, never guessed at.
 #include <cstdint>
 #include <optional>
 #include <span>
