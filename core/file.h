@@ -17,10 +17,14 @@
 namespace tessam {
 
 // Which file a path leads to, whatever the spelling: relative, "..", doubled
-// separators, symbolic or hard links. Volume plus file number.
+// separators, symbolic or hard links. Volume plus file number; where the file
+// system numbers no file (some network shares answer 0), the file's final path
+// instead, case folded, which still sees through spellings and links (not
+// through hard links, which such file systems rarely have).
 struct FileIdentity {
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
+  std::u16string finalPath;  // only where index is 0
   friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
@@ -52,6 +56,19 @@ bool PathExists(const std::u16string& path);
 // The identity of what `path` names, without opening it for reading or
 // writing (so it works while another File holds it); none if it cannot be had.
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path);
+
+// Where a file that is to take the place of what `path` leads to belongs:
+// `path` is that file (through symbolic links their final target, so a link
+// stays a link), `folder` the prefix for a name beside it ("" for the current
+// folder).
+struct Destination {
+  std::u16string path;
+  std::u16string folder;
+};
+
+// None, with the cause, when something is there that may not be replaced: not
+// a regular file, or one this user may not write. Nothing there is fine.
+std::optional<Destination> FindDestination(const std::u16string& path, FileError& why);
 
 // Makes the folder entry of the file `path` leads to durable, as a new file
 // needs after its Flush; false if that cannot be done. (Nothing to do where
@@ -123,8 +140,21 @@ class File {
   // On Windows the file goes when its handles close.
   void RemoveWhileHeld(const std::u16string& path);
 
+  // Marked, the file is removed by the system when its handles close, however
+  // the process ends (End task, a closed console, a crash); unmarked, it
+  // stays. Windows only: a POSIX system removes files only by name, so there
+  // this does nothing and a killed process leaves the file.
+  bool MarkForRemoval(bool remove);
+
+  // Puts this file, opened at `from`, in place of `to`, a name in the same
+  // folder, replacing what is there in one step. On Windows through the open
+  // handle, which stays open: no other program gets a moment to open the
+  // file in between.
+  bool MoveOver(const std::u16string& from, const std::u16string& to);
+
   bool created() const { return created_; }
-  // The cause of the last failed Size, ReadAt, Truncate, Write or Flush.
+  // The cause of the last failed Size, ReadAt, Truncate, Write, Flush,
+  // MarkForRemoval or MoveOver.
   FileError lastError() const { return error_; }
 
   // Releases the handles and the hold; harmless when already closed.

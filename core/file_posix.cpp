@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -20,7 +22,7 @@ namespace {
 int Descriptor(std::intptr_t handle) { return static_cast<int>(handle); }
 
 FileIdentity IdentityOf(const struct stat& info) {
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), {}};
 }
 
 FileError FromErrno(int code) {
@@ -100,6 +102,21 @@ std::optional<std::string> EntryPath(const std::string& path) {
   std::string entry(resolved);
   std::free(resolved);
   return entry;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('/') + 1); }
+
+// The file a chain of symbolic links ends at, existing or not; a loop is left
+// for the file calls to refuse.
+std::string FollowLinks(std::string path) {
+  for (int hop = 0; hop < 40; ++hop) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length < 0) break;
+    target.resize(static_cast<std::size_t>(length));
+    path = target.starts_with('/') ? target : FolderOf(path) + target;
+  }
+  return path;
 }
 
 // Removes `entry` if it still names the file with `identity`.
@@ -274,6 +291,15 @@ std::optional<std::size_t> File::ReadUncachedAt(std::uint64_t offset, std::span<
 
 bool File::Flush() { return ::fsync(Descriptor(handle_)) == 0 || Fail(FromErrno(errno)); }
 
+bool File::MarkForRemoval(bool) { return true; }
+
+// rename() swaps the entry in one step: the old file or the new one, never neither.
+bool File::MoveOver(const std::u16string& from, const std::u16string& to) {
+  const auto source = Utf16ToUtf8(from), target = Utf16ToUtf8(to);
+  if (!source || !target) return Fail(FileError::kBadName);
+  return std::rename(source->c_str(), target->c_str()) == 0 || Fail(FromErrno(errno));
+}
+
 void File::RemoveWhileHeld(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
   if (!name) return;
@@ -281,6 +307,29 @@ void File::RemoveWhileHeld(const std::u16string& path) {
   // holds the file and checked to be it: a link, or a file put there by
   // someone else since, is left alone.
   if (const auto entry = EntryPath(*name)) UnlinkIfSame(*entry, identity_);
+}
+
+std::optional<Destination> FindDestination(const std::u16string& path, FileError& why) {
+  const auto name = Utf16ToUtf8(path);
+  if (!name || name->empty()) {
+    why = FileError::kBadName;
+    return std::nullopt;
+  }
+  const std::string place = FollowLinks(*name);
+  struct stat info;
+  if (::stat(place.c_str(), &info) == 0) {
+    // A rename needs no write permission on the file itself; a file the user
+    // may not write is not replaced all the same, as a write onto it would fail.
+    why = !S_ISREG(info.st_mode) ? FileError::kNotRegularFile
+          : ::access(place.c_str(), W_OK) != 0 ? FromErrno(errno) : FileError::kNone;
+    if (why != FileError::kNone) return std::nullopt;
+  }
+  auto wide = Utf8ToUtf16(place), folder = Utf8ToUtf16(FolderOf(place));
+  if (!wide || !folder) {  // a link to a name that is not UTF-8
+    why = FileError::kBadName;
+    return std::nullopt;
+  }
+  return Destination{std::move(*wide), std::move(*folder)};
 }
 
 bool FlushFolderEntry(const std::u16string& path) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "core/file.h"
 #include "core/windows_path.h"
@@ -23,10 +24,35 @@ struct ScopedHandle {
   std::intptr_t Release() { return reinterpret_cast<std::intptr_t>(std::exchange(handle, INVALID_HANDLE_VALUE)); }
 };
 
+// The path Windows resolves an open file to, through links, in its long form
+// (\\?\C:\...); empty when it cannot tell.
+std::wstring FinalPathOf(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length == 0) return {};
+    if (length < path.size()) return path.substr(0, length);
+    path.resize(length);  // too small: the length asked for counts the terminator
+  }
+  return {};
+}
+
 std::optional<FileIdentity> IdentityOfHandle(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
-  return FileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  FileIdentity identity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, {}};
+  if (identity.index != 0) return identity;
+  // File index 0 is a file system that numbers no file (a NAS, WebDAV, a
+  // virtual machine's shared folder), not a file number: two files would look
+  // alike. Names are compared as Windows compares them, without regard to case.
+  const std::wstring path = FinalPathOf(handle);
+  std::wstring folded(path.size(), L'\0');
+  const int length = path.empty() ? 0 : LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, path.data(),
+                                                     static_cast<int>(path.size()), folded.data(),
+                                                     static_cast<int>(folded.size()));
+  if (length <= 0) return std::nullopt;
+  identity.finalPath.assign(folded.begin(), folded.begin() + length);
+  return identity;
 }
 
 FileError FromLastError() {
@@ -62,11 +88,12 @@ HANDLE Open(const std::wstring& path, DWORD access, DWORD share, DWORD dispositi
   return CreateFileW(path.c_str(), access, share, nullptr, disposition, flags | FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// Marks the file to go when its last handle closes, by the handle, so it is
-// the file that was written whatever its path names by now.
-bool DeleteOnClose(HANDLE handle) {
+// Marks the file to go when its last handle closes, or lifts the mark, by the
+// handle, so it is the file that was written whatever its path names by now.
+// FILE_FLAG_DELETE_ON_CLOSE would do the first, but cannot be lifted.
+bool DeleteOnClose(HANDLE handle, bool remove = true) {
   FILE_DISPOSITION_INFO disposition{};
-  disposition.DeleteFile = TRUE;
+  disposition.DeleteFile = remove ? TRUE : FALSE;
   return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition));
 }
 
@@ -97,7 +124,30 @@ std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   return IdentityOfHandle(file.handle);
 }
 
-bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data
+std::optional<Destination> FindDestination(const std::u16string& path, FileError& why) {
+  const std::wstring given = WindowsPath(path);
+  // No read, write or delete access asked, so no share mode refuses this open.
+  const ScopedHandle file{Open(given, 0, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS)};
+  std::wstring place = given;
+  if (file.handle != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(file.handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      why = FileError::kNotRegularFile;
+      return std::nullopt;
+    }
+    // Windows replaces no read-only file; better said before the writing than after.
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+      why = FileError::kAccessDenied;
+      return std::nullopt;
+    }
+    if (std::wstring final = FinalPathOf(file.handle); !final.empty()) place = std::move(final);
+  }
+  const std::wstring folder = place.substr(0, place.find_last_of(L"\\/") + 1);
+  return Destination{{place.begin(), place.end()}, {folder.begin(), folder.end()}};
+}
+
+bool FlushFolderEntry(const std::u16string&) { return true; }  // NTFS and FAT drivers keep entries with the data  // NTFS and FAT drivers keep entries with the data
 
 std::optional<File> File::OpenForReading(const std::u16string& path, FileError* why) {
   if (path.empty()) {
@@ -226,5 +276,25 @@ bool File::Flush() { return FlushFileBuffers(Native(handle_)) || Fail(FromLastEr
 // The writer holds the file exclusively and is the file that was written, so
 // no check of the path is needed.
 void File::RemoveWhileHeld(const std::u16string&) { DeleteOnClose(Native(handle_)); }
+
+bool File::MarkForRemoval(bool remove) { return DeleteOnClose(Native(handle_), remove) || Fail(FromLastError()); }
+
+// The new name goes to the system in its native form (\??\C:\... or
+// \??\UNC\...) so that it is absolute, of any length, and taken as it is
+// by every Windows, whether or not it translates names in this call.
+bool File::MoveOver(const std::u16string&, const std::u16string& to) {
+  const std::wstring longForm = LongPathForm(WindowsPath(to));
+  const std::wstring name = L"\\??\\" + longForm.substr(4);
+  const std::size_t nameBytes = name.size() * sizeof(wchar_t);
+  std::vector<std::uint64_t> buffer((sizeof(FILE_RENAME_INFO) + nameBytes) / sizeof(std::uint64_t) + 1);
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->ReplaceIfExists = TRUE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(nameBytes);
+  std::copy(name.begin(), name.end(), rename->FileName);
+  return SetFileInformationByHandle(Native(handle_), FileRenameInfo, rename,
+                                    static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t))) ||
+         Fail(FromLastError());
+}
 
 }  // namespace tessam

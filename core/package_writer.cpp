@@ -95,7 +95,7 @@ BuildResult WritePackage(PackageHeader& header, std::uint16_t reservedWord, std:
   }
   if (!file->Finish()) return writeFailed();
   if (BuildResult checked = ReadBack(file->held(), headerBytes, payload, context); !checked.ok()) return checked;
-  file->Keep();
+  if (!file->Keep()) return writeFailed();
   return {};
 }
 

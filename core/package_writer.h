@@ -47,8 +47,8 @@ struct WriteContext {
 // The file is opened without truncation, held exclusively and checked against
 // `context.heldFile` before it is cut; a failure before the cut leaves an
 // existing file as it was. Once cut, any failure or stop removes it through
-// the open file, so a failed write leaves no package behind, not even the
-// previous one: on a stick about to be carried to a machine, no package is
+// the open file (on Windows so does any end of the process), so a failed
+// write leaves no package behind, not even the previous one: on a stick about to be carried to a machine, no package is
 // safer than an old one that looks current. On success the bytes have reached
 // the device, reading them back from it, past the system's cache, gave
 // exactly what was written, and the path still leads to them.

@@ -56,7 +56,7 @@ class Ppwtool : public ::testing::Test {
   // Whether a new image, written beside its place under such a name, was left behind.
   bool StrayFileLeft() const {
     return std::any_of(std::filesystem::directory_iterator(dir_.path), std::filesystem::directory_iterator(),
-                       [](const auto& entry) { return entry.path().filename().u8string().starts_with(u8".ppwtool-"); });
+                       [](const auto& entry) { return entry.path().filename().u8string().starts_with(u8".tessam-"); });
   }
   // A sound package built from a project of `blocks` blocks.
   std::string BuildPackage(std::uint16_t blocks) const {
