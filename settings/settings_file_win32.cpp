@@ -11,8 +11,8 @@
 #include "core/output_file.h"
 #include "framework/handles.h"
 #include "framework/strings.h"
-#include "settings/profile_text.h"
 #include "settings/code_page.h"
+#include "settings/profile_text.h"
 
 namespace tessam {
 
