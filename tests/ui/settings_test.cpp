@@ -79,6 +79,8 @@ class Settings : public ::testing::Test {
 // nothing. Saving hands them a UTF-16 LE file with a mark holding every line the user wrote, or an ANSI file as it
 // is while the paths fit its code page. Run in code page 936 too, where the GBK of 涂装 and 细纱\一站 is valid UTF-8.
 TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
+  const char* codePage = std::getenv("TESSAM_TEST_CODE_PAGE");  // the run in a Chinese locale
+  ASSERT_TRUE(!codePage || ::GetACP() == std::stoul(codePage)) << "the locale did not apply: " << ::GetACP();
   const std::wstring foreign = L"D:\\线Ü\\" + std::wstring(300, L'x') + L".pmw";  // in no ANSI code page
   const struct { std::wstring text; SavedSettings values; std::wstring saved; } contents[] = {
       {L"[Path]\r\nPMW=D:\\工程\\线体1.pmw\r\n; 上次的路径\r\nPPM=E:\\下载\\VANTU.PPW\r\nNote=保留\r\n\r\n"
@@ -104,7 +106,7 @@ TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
       if (!encoded) continue;  // not in this system's code page
       SCOPED_TRACE(::testing::Message() << form.name << ": " << ::testing::PrintToString(content.text));
       const std::string bytes = form.mark + *encoded;
-      const bool windowsReads = form.windowsReads || std::ranges::all_of(bytes, [](unsigned char c) { return c && c < 0x80; });
+      const bool windowsReads = form.windowsReads || std::ranges::all_of(bytes, [](char c) { return c > 0; });
       WriteFile(path, bytes);
       watch.Clear();
       EXPECT_EQ(Joined(settings.Load()), Joined(content.values));
@@ -119,47 +121,34 @@ TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
   }
 }
 
-// The run in a Chinese locale (see CMakeLists.txt) is one only if Windows then reads files in code page 936.
-TEST_F(Settings, RunsInTheCodePageAsked) {
-  const char* asked = std::getenv("TESSAM_TEST_CODE_PAGE");
-  EXPECT_EQ(::GetACP(), asked ? static_cast<UINT>(std::atoi(asked)) : ::GetACP());
-}
-
-// A conversion passes an earlier save's leftover (hidden, read-only) and waits out a scanner that holds the file
-// for a moment without sharing it; it leaves nothing beside the file.
-TEST_F(Settings, ConversionPassesLeftoversAndWaitsForAScanner) {
+// Held elsewhere for good: not shared, the file cannot be read; shared for reading, not replaced. Held a moment
+// without sharing (a scanner), it is waited for and converted, past an earlier save's leftover (hidden, read-only),
+// and nothing is left beside it.
+TEST_F(Settings, FileHeldElsewhere) {
   const std::wstring leftover = folder.File(L"config.cfg.new");
   WriteFile(leftover, std::string("x"));
   ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-  WriteFile(path, std::string("\xEF\xBB\xBF[Path]\r\nPMW=\xE6\x97\xA7.pmw\r\n"));
-  fw::UniqueHandle held(fw::NullIfInvalid(
-      ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-  ASSERT_TRUE(held);
-  std::thread scanner([&held] { std::this_thread::sleep_for(300ms), held.reset(); });
-  settings.SavePaths(L"D:\\新\\a.pmw", L"b");
-  scanner.join();
-  EXPECT_EQ(Joined(settings.Load()), L"D:\\新\\a.pmw | b | ");
-  EXPECT_TRUE(ReadFile<std::string>(path).starts_with("\xFF\xFE"));
+  ProfileCallWatch watch;
+  const struct { DWORD sharing; bool letGo; } holds[] = {{0, false}, {FILE_SHARE_READ, false}, {0, true}};
+  for (const auto& hold : holds) {
+    const std::string before = hold.sharing || hold.letGo ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\n";
+    WriteFile(path, before);
+    watch.Clear();
+    fw::UniqueHandle held(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, hold.sharing, nullptr,
+                                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    ASSERT_TRUE(held);
+    std::thread scanner([&] { if (hold.letGo) std::this_thread::sleep_for(300ms), held.reset(); });
+    settings.SavePaths(L"新.pmw", L"b");
+    scanner.join();
+    held.reset();
+    EXPECT_EQ(ReadFile<std::string>(path) == before, !hold.letGo) << hold.sharing;
+    EXPECT_EQ(watch.written, hold.letGo ? std::optional("\xFF\xFE" + *Encoded(L"[Path]\r\nPMW=保留.pmw\r\n", 1200))
+                                        : std::nullopt) << "handed over to write";
+  }
+  EXPECT_EQ(Joined(settings.Load()), L"新.pmw | b | ");
   const std::filesystem::directory_iterator files(folder.path);
   EXPECT_EQ(std::distance(begin(files), end(files)), 2) << "config.cfg and the leftover";
   ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-// Held elsewhere: not shared, the file cannot be read; shared for reading, not replaced.
-TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
-  ProfileCallWatch watch;
-  for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
-    const std::string before = sharing ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\nPMW=kept.pmw\r\n";
-    WriteFile(path, before);
-    watch.Clear();
-    fw::UniqueHandle held(fw::NullIfInvalid(
-        ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
-    ASSERT_TRUE(held);
-    settings.SavePaths(L"lost.pmw", L"lost");
-    held.reset();
-    EXPECT_EQ(ReadFile<std::string>(path), before) << sharing;
-    EXPECT_FALSE(watch.written) << "handed over to write";
-  }
   SettingsFile(folder.File(L"gone\\config.cfg")).SavePaths(L"a.pmw", L"b");
   EXPECT_FALSE(std::filesystem::exists(folder.path / L"gone")) << "a missing folder is not made";
 }
