@@ -14,11 +14,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const tessam::CodePage pages[] = {tessam::CodePageNumbered(936), tessam::CodePageNumbered(1252)};
   std::string bytes(reinterpret_cast<const char*>(data), size);
-  // "*" first stands for a huge file: the rest, repeated to 256 KiB.
+  // "*" first stands for a huge file: the rest, repeated to 64 KiB.
   if (size > 1 && bytes.front() == '*') {
     const std::string piece = bytes.substr(1);
     bytes.clear();
-    while (bytes.size() < (std::size_t{1} << 18)) bytes += piece;
+    while (bytes.size() < (std::size_t{1} << 16)) bytes += piece;
   }
   const bool ascii = std::ranges::all_of(bytes, [](unsigned char c) { return c != 0 && c < 0x80; });
 

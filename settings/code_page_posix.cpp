@@ -2,7 +2,7 @@
 
 #include <iconv.h>
 
-#include <cerrno>
+#include <memory>
 #include <string>
 
 namespace tessam {
@@ -27,9 +27,9 @@ class Converter {
 
 // iconv refuses what it cannot convert (EILSEQ, and EINVAL for a sequence cut
 // off at the end) unless asked to transliterate, so it is strict as it is.
-std::optional<std::u16string> Decode(const std::string& name, std::string_view bytes) {
-  const Converter converter(name);
+std::optional<std::u16string> Decode(const Converter& converter, std::string_view bytes) {
   if (!converter.valid()) return std::nullopt;
+  ::iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
   std::string in(bytes), out(bytes.size() * 4 + 4, '\0');  // at most two units of two bytes per byte
   char* from = in.data();
   char* to = out.data();
@@ -47,9 +47,12 @@ std::optional<std::u16string> Decode(const std::string& name, std::string_view b
 
 }  // namespace
 
+// One descriptor per code page, as opening one costs far more than a decode;
+// so one decoder serves one thread at a time.
 CodePage CodePageNumbered(unsigned number) {
-  const std::string name = number == 65001 ? "UTF-8" : "CP" + std::to_string(number);
-  return {number, [name](std::string_view bytes) { return Decode(name, bytes); }};
+  const auto converter =
+      std::make_shared<const Converter>(number == 65001 ? "UTF-8" : "CP" + std::to_string(number));
+  return {number, [converter](std::string_view bytes) { return Decode(*converter, bytes); }};
 }
 
 }  // namespace tessam
