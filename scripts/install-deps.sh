@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 wine wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei
-  zip unzip time
+  zip unzip time locales
   dpkg-dev fakeroot lintian
 )
 
@@ -21,13 +21,19 @@ for p in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+
+# One settings suite runs in code page 936, which Wine takes from a Chinese
+# locale; the locale must exist for that.
+zh_locale() { locale -a 2>/dev/null | grep -qiE '^zh_CN\.utf-?8$'; }
+
 if ((${#missing[@]} == 0)); then
+  zh_locale || "${sudo_cmd[@]}" localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
   exit 0
 fi
 
 echo "Installing: ${missing[*]}"
-sudo_cmd=()
-if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
 # The 32-bit build's tests run under wine32, a package of the i386 architecture.
 if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -35,3 +41,4 @@ if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | 
 fi
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+zh_locale || "${sudo_cmd[@]}" localedef -i zh_CN -f UTF-8 zh_CN.UTF-8

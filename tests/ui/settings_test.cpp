@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <span>
+#include <thread>
 
 #include "framework/handles.h"
 #include "settings/settings_file.h"
@@ -26,16 +28,6 @@ std::optional<std::string> Encoded(const std::wstring& text, UINT codePage) {
       text.data(), static_cast<int>(text.size()), bytes.data(), static_cast<int>(bytes.size()), nullptr,
       codePage == CP_UTF8 ? nullptr : &lost)));
   return lost ? std::nullopt : std::optional(bytes);
-}
-
-// Windows reads an ANSI file or a UTF-16 LE file with a byte-order mark. Any other it takes
-// for ANSI and so misreads: UTF-8 beyond ASCII, UTF-16 BE, and UTF-16 without a mark.
-bool WindowsReads(const std::string& bytes) {
-  const bool utf8 = std::ranges::any_of(bytes, [](char c) { return c < 0; }) &&  // char is signed here
-                    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                          nullptr, 0) > 0;
-  const bool utf16 = bytes.starts_with("\xFE\xFF") || bytes.find('\0') != std::string::npos;
-  return bytes.starts_with("\xFF\xFE") || !(utf8 || utf16);
 }
 
 // While a watch lives, this program's imports of the profile functions lead through it: it
@@ -83,24 +75,29 @@ class Settings : public ::testing::Test {
 };
 
 // The same lines in each form an editor saves. Loading reads the values, with the profile functions exactly
-// when Windows reads the file, and changes nothing. Saving hands them a UTF-16 LE file with a mark holding
-// every line the user wrote, or an ANSI file as it is while the paths fit its code page.
+// when Windows reads the file (ANSI, UTF-16 LE with a mark, and what is the same bytes: plain ASCII), and changes
+// nothing. Saving hands them a UTF-16 LE file with a mark holding every line the user wrote, or an ANSI file as it
+// is while the paths fit its code page. Run in code page 936 too, where the GBK of 涂装 and 细纱\一站 is valid UTF-8.
 TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
+  const char* codePage = std::getenv("TESSAM_TEST_CODE_PAGE");  // the run in a Chinese locale
+  ASSERT_TRUE(!codePage || ::GetACP() == std::stoul(codePage)) << "the locale did not apply: " << ::GetACP();
   const std::wstring foreign = L"D:\\线Ü\\" + std::wstring(300, L'x') + L".pmw";  // in no ANSI code page
   const struct { std::wstring text; SavedSettings values; std::wstring saved; } contents[] = {
       {L"[Path]\r\nPMW=D:\\工程\\线体1.pmw\r\n; 上次的路径\r\nPPM=E:\\下载\\VANTU.PPW\r\nNote=保留\r\n\r\n"
        L"[Password]\r\nPassword=密码1234\r\n\r\n[Machine]\r\nModel=FX3U\r\n",
        {L"D:\\工程\\线体1.pmw", L"E:\\下载\\VANTU.PPW", L"密码1234"}, foreign},
+      {L"[Path]\r\nPMW=D:\\涂装\\line1.pmw\r\nPPM=E:\\细纱\\一站\\VANTU.PPW\r\n",
+       {L"D:\\涂装\\line1.pmw", L"E:\\细纱\\一站\\VANTU.PPW", L""}, foreign},
       // Line ends as on Unix; only the first section of a name counts.
       {L"; written by hand\n[ path ]\npmw = \"D:\\plc\\line 1.pmw\"\n[Path]\nPMW=2nd\nPPM=2nd\n"
        L"[PASSWORD]\n\tpassword = 'ABCDEFGH' \n",
        {L"D:\\plc\\line 1.pmw", L"", L"ABCDEFGH"}, L"D:\\plc\\line2.pmw"},
       {L"", {}, foreign},
   };
-  const struct { const char* name, *mark; UINT codePage; } forms[] = {
-      {"ANSI", "", CP_ACP}, {"UTF-8 with a mark", "\xEF\xBB\xBF", CP_UTF8}, {"UTF-8", "", CP_UTF8},
-      {"UTF-16 LE with a mark", "\xFF\xFE", 1200}, {"UTF-16 LE", "", 1200},
-      {"UTF-16 BE with a mark", "\xFE\xFF", 1201}, {"UTF-16 BE", "", 1201},
+  const struct { const char* name, *mark; UINT codePage; bool windowsReads; } forms[] = {
+      {"ANSI", "", CP_ACP, true}, {"UTF-8 with a mark", "\xEF\xBB\xBF", CP_UTF8, false}, {"UTF-8", "", CP_UTF8, false},
+      {"UTF-16 LE with a mark", "\xFF\xFE", 1200, true}, {"UTF-16 LE", "", 1200, false},
+      {"UTF-16 BE with a mark", "\xFE\xFF", 1201, false}, {"UTF-16 BE", "", 1201, false},
   };
   ProfileCallWatch watch;
   for (const auto& content : contents) {
@@ -109,35 +106,49 @@ TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
       if (!encoded) continue;  // not in this system's code page
       SCOPED_TRACE(::testing::Message() << form.name << ": " << ::testing::PrintToString(content.text));
       const std::string bytes = form.mark + *encoded;
+      const bool windowsReads = form.windowsReads || std::ranges::all_of(bytes, [](char c) { return c > 0; });
       WriteFile(path, bytes);
       watch.Clear();
       EXPECT_EQ(Joined(settings.Load()), Joined(content.values));
-      EXPECT_EQ(watch.reads > 0, WindowsReads(bytes)) << "read with the profile functions";
+      EXPECT_EQ(watch.reads > 0, windowsReads) << "read with the profile functions";
       EXPECT_EQ(ReadFile<std::string>(path), bytes) << "loading changed the file";
       watch.Clear();
       settings.SavePaths(content.saved, L"F:\\VANTU.PPW");
-      const bool staysAnsi = !form.mark[0] && WindowsReads(bytes) && content.saved != foreign;
+      const bool staysAnsi = !form.mark[0] && windowsReads && content.saved != foreign;
       EXPECT_EQ(watch.written, staysAnsi ? bytes : "\xFF\xFE" + *Encoded(content.text, 1200)) << "handed over to write";
       EXPECT_EQ(Joined(settings.Load()), content.saved + L" | F:\\VANTU.PPW | " + content.values.password);
     }
   }
 }
 
-// Held elsewhere: not shared, the file cannot be read; shared for reading, not replaced.
-TEST_F(Settings, FileThatCannotBeWrittenIsLeftAsItWas) {
+// Held elsewhere for good: not shared, the file cannot be read; shared for reading, not replaced. Held a moment
+// without sharing (a scanner), it is waited for and converted, past an earlier save's leftover (hidden, read-only),
+// and nothing is left beside it.
+TEST_F(Settings, FileHeldElsewhere) {
+  const std::wstring leftover = folder.File(L"config.cfg.new");
+  WriteFile(leftover, std::string("x"));
+  ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
   ProfileCallWatch watch;
-  for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
-    const std::string before = sharing ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\nPMW=kept.pmw\r\n";
+  const struct { DWORD sharing; bool letGo; } holds[] = {{0, false}, {FILE_SHARE_READ, false}, {0, true}};
+  for (const auto& hold : holds) {
+    const std::string before = hold.sharing || hold.letGo ? "\xEF\xBB\xBF[Path]\r\nPMW=保留.pmw\r\n" : "[Path]\r\n";
     WriteFile(path, before);
     watch.Clear();
-    fw::UniqueHandle held(fw::NullIfInvalid(
-        ::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    fw::UniqueHandle held(fw::NullIfInvalid(::CreateFileW(path.c_str(), GENERIC_READ, hold.sharing, nullptr,
+                                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
     ASSERT_TRUE(held);
-    settings.SavePaths(L"lost.pmw", L"lost");
+    std::thread scanner([&] { if (hold.letGo) std::this_thread::sleep_for(300ms), held.reset(); });
+    settings.SavePaths(L"新.pmw", L"b");
+    scanner.join();
     held.reset();
-    EXPECT_EQ(ReadFile<std::string>(path), before) << sharing;
-    EXPECT_FALSE(watch.written) << "handed over to write";
+    EXPECT_EQ(ReadFile<std::string>(path) == before, !hold.letGo) << hold.sharing;
+    EXPECT_EQ(watch.written, hold.letGo ? std::optional("\xFF\xFE" + *Encoded(L"[Path]\r\nPMW=保留.pmw\r\n", 1200))
+                                        : std::nullopt) << "handed over to write";
   }
+  EXPECT_EQ(Joined(settings.Load()), L"新.pmw | b | ");
+  const std::filesystem::directory_iterator files(folder.path);
+  EXPECT_EQ(std::distance(begin(files), end(files)), 2) << "config.cfg and the leftover";
+  ::SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_NORMAL);
   SettingsFile(folder.File(L"gone\\config.cfg")).SavePaths(L"a.pmw", L"b");
   EXPECT_FALSE(std::filesystem::exists(folder.path / L"gone")) << "a missing folder is not made";
 }
