@@ -1,5 +1,4 @@
 #pragma once
-// Starting ppwtool.exe without waiting for it, for tests that end it themselves.
 #include <windows.h>
 
 #include "framework/handles.h"
@@ -7,7 +6,7 @@
 
 namespace tessam::test {
 
-// The running process, as RunProcess starts it; none if it could not start.
+// The running process, started as RunProcess starts it (its output in files), not waited for.
 fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                               const std::filesystem::path& out, const std::filesystem::path& err);
 

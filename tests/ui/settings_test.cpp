@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
-#include <span>
 #include <thread>
 
 #include "framework/handles.h"
 #include "settings/settings_file.h"
+#include "tests/import_swap_win32.h"
 #include "tests/ui/test_support.h"
 
 namespace tessam::test {
@@ -33,13 +33,6 @@ std::optional<std::string> Encoded(const std::wstring& text, UINT codePage) {
 // While a watch lives, this program's imports of the profile functions lead through it: it
 // counts the reads and keeps the bytes of the file the first write names, as they are then.
 struct ProfileCallWatch {
-  // Taken here, from the import slots: in a static initializer the address of
-  // an imported function is that of a stub that jumps through its slot.
-  ProfileCallWatch() {
-    Swap(realGet = &::GetPrivateProfileStringW, &Get);
-    Swap(realWrite = &::WritePrivateProfileStringW, &Write);
-  }
-  ~ProfileCallWatch() { Swap(&Get, realGet), Swap(&Write, realWrite); }
   void Clear() { reads = 0, written.reset(); }
   static DWORD WINAPI Get(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value, DWORD size, LPCWSTR file) {
     ++reads;
@@ -49,22 +42,12 @@ struct ProfileCallWatch {
     if (!written) written = ReadFile<std::string>(file);
     return realWrite(section, key, value, file);
   }
-  // Whatever of this program's import slots holds `from` holds `to` instead.
-  template <class Function> static void Swap(Function from, Function to) {
-    auto* const base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
-    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& table = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
-    const auto slots = std::span(reinterpret_cast<Function*>(base + table.VirtualAddress), table.Size / sizeof from);
-    ASSERT_EQ(std::ranges::count(slots, from), 1) << "imported once";
-    DWORD protection = 0;
-    ::VirtualProtect(slots.data(), table.Size, PAGE_READWRITE, &protection);
-    std::ranges::replace(slots, from, to);
-    ::VirtualProtect(slots.data(), table.Size, protection, &protection);
-  }
   static inline int reads = 0;
   static inline std::optional<std::string> written;
   static inline decltype(&::GetPrivateProfileStringW) realGet = nullptr;
   static inline decltype(&::WritePrivateProfileStringW) realWrite = nullptr;
+  const ImportSwap<decltype(realGet)> getSwap{realGet = &::GetPrivateProfileStringW, &Get};
+  const ImportSwap<decltype(realWrite)> writeSwap{realWrite = &::WritePrivateProfileStringW, &Write};
 };
 
 class Settings : public ::testing::Test {

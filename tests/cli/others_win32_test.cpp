@@ -1,0 +1,117 @@
+// ppwtool.exe among other programs. An on-access scanner (antivirus, indexer, preview)
+// opens each file the moment it changed, reads it whole and holds it a while: no good
+// build or extract may fail for it, and it never sees a file being written. Ended while
+// it writes, outright (End task, a crash) or told the console closes (close box, logoff,
+// shutdown), it leaves nothing half-written; told, it cleans up first.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/cli/process_win32.h"
+#include "tests/remote_call_win32.h"
+
+namespace tessam::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Scanner {
+  // Watches `path`, opening it with `sharing`; counts the files it saw short of `length` bytes.
+  Scanner(const std::string& path, DWORD sharing, DWORD holdMs, std::uint64_t length)
+      : thread([=, this, name = Utf8Path(path).wstring()](const std::stop_token& stop) {
+          for (FILETIME scanned{}; !stop.stop_requested();) {
+            WIN32_FILE_ATTRIBUTE_DATA now;
+            if (!::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &now) ||
+                ::CompareFileTime(&now.ftLastWriteTime, &scanned) == 0) {
+              ::Sleep(1);  // nothing new: the scanner's own pace, not a wait of the test
+              continue;
+            }
+            const fw::UniqueHandle file(fw::NullIfInvalid(
+                ::CreateFileW(name.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr)));
+            if (!file) {
+              ++refusals;
+              continue;
+            }
+            std::uint64_t got = 0;
+            char buffer[65536];
+            for (DWORD read = 0; ::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read;) got += read;
+            ::Sleep(holdMs);  // holds the file as a scanner does while it judges it
+            BY_HANDLE_FILE_INFORMATION info{};
+            ::GetFileInformationByHandle(file.get(), &info);
+            scanned = info.ftLastWriteTime;
+            partial += got != length;
+            ++scans;
+          }
+        }) {}
+  std::atomic<int> scans{0}, refusals{0}, partial{0};
+  std::jthread thread;  // last: stopped and joined before the counts go
+};
+
+TEST_F(Ppwtool, BuildsBesideAnOnAccessScannerAllSucceed) {
+  const std::string project = Write(Path("project.pmw"), MakeProject(3000));  // 6 MB
+  const Scanner scanner(Path("VANTU.PPW"), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 150,
+                        64 + 3000 * 2000 + 92);
+  for (int build = 1; build <= 8; ++build) {
+    Expect(0, {"build", project, Path("VANTU.PPW")});
+    // The next build starts once the scanner is done with this package.
+    for (int waited = 0; scanner.scans < build && waited < 10'000; waited += 5) ::Sleep(5);
+    ASSERT_EQ(scanner.scans, build);
+  }
+  EXPECT_EQ(scanner.partial, 0) << "the scanner saw a package while it was written";
+  EXPECT_GT(scanner.refusals, 0) << "the scanner tried while the packages were written, and was refused";
+}
+
+// Most scanners share no delete: while one holds the image the last extract put in
+// place, Windows refuses to replace it, until the scanner lets go.
+TEST_F(Ppwtool, ExtractsBesideAScannerThatSharesNoDeleteAllSucceed) {
+  const std::string package = BuildPackage(3);
+  const Scanner scanner(Path("image.bin"), FILE_SHARE_READ, 300, 3 * 2000 + 92);
+  for (int extract = 1; extract <= 8; ++extract) Expect(0, {"extract", package, Path("image.bin")});
+  EXPECT_GE(scanner.scans, 4) << "the scanner held too few images to be in the way";
+  EXPECT_TRUE(scanner.partial == 0 && !StrayFileLeft());
+}
+
+// The bytes the folder's listing gives a name that starts with `prefix` (none: no such name).
+std::optional<std::uint64_t> ListedSize(const fs::path& folder, const std::wstring& prefix) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW((folder / (prefix + L"*")).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  ::FindClose(search);
+  return (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+}
+
+TEST_F(Ppwtool, EndedWhileWritingLeavesNothingHalfWritten) {
+  const std::string package = BuildPackage(65535), project = Path("project.pmw");  // 131 MB
+  const std::string image = Write(Path("image.bin"), Bytes(10, 7));
+  const struct { std::vector<std::string> arguments; std::wstring written; std::string stopped; } cases[] = {
+      {{"build", project, Path("new.ppw")}, L"new.ppw", "build failed: the build was stopped"},
+      {{"extract", package, image}, L".tessam-", "stopped; " + image + " was not written"},  // the old image stays
+  };
+  for (const auto& c : cases) {
+    for (const bool console : {false, true}) {
+      SCOPED_TRACE(c.arguments[0] + (console ? ": the console closes" : ": killed"));
+      const auto process = StartProcess(fs::absolute(Utf8Path(PPWTOOL_PATH)), c.arguments, Utf8Path(Path("out")),
+                                        Utf8Path(Path("err")));
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      std::optional<std::uint64_t> size;
+      while (!((size = ListedSize(dir_.path, c.written)) && *size > 0) &&
+             ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < until) {
+        ::Sleep(1);
+      }
+      ASSERT_EQ(::WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT) << "it ended before it was seen writing";
+      // As the console delivers the event, or as Task Manager ends a process.
+      console ? void(RunIn(process.get(), "CtrlRoutine", CTRL_CLOSE_EVENT)) : void(::TerminateProcess(process.get(), 9));
+      ::WaitForSingleObject(process.get(), 10'000);
+      std::cout << "ended with " << size.value_or(0) << " bytes written\n";
+      EXPECT_FALSE(ListedSize(dir_.path, c.written)) << "a half-written file survived";
+      EXPECT_EQ(Contains(Text(Path("err")), c.stopped), console) << Text(Path("err"));
+    }
+  }
+  EXPECT_EQ(Read(image), Bytes(10, 7));
+  EXPECT_EQ(Read(package).size(), 64u + 65535 * 2000 + 92);
+}
+
+}  // namespace
+}  // namespace tessam::test
