@@ -1,7 +1,6 @@
 #pragma once
-// While an ImportSwap lives, this program's calls of one imported function lead to a
-// stand-in: its import slot holds the stand-in instead. The code under test is linked into
-// the test program, so its calls go through the same slot.
+// While an ImportSwap lives, this program's calls of an imported function (the code under
+// test is linked in, so its calls too) lead to a stand-in through the function's import slot.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,12 +12,10 @@ namespace tessam::test {
 template <class Function>
 class ImportSwap {
  public:
-  // `real` must be taken from the import slot, as in a function body, not in a static
-  // initializer, where the address of an imported function is that of a stub.
+  // `real` taken in a function body: in a static initializer it would be a stub's address.
   ImportSwap(Function real, Function standIn) : real_(real), standIn_(standIn) { Swap(real_, standIn_); }
   ~ImportSwap() { Swap(standIn_, real_); }
   ImportSwap(const ImportSwap&) = delete;
-  ImportSwap& operator=(const ImportSwap&) = delete;
 
  private:
   static void Swap(Function from, Function to) {
@@ -32,7 +29,6 @@ class ImportSwap {
     std::ranges::replace(slots, from, to);
     ::VirtualProtect(slots.data(), table.Size, protection, &protection);
   }
-
   Function real_, standIn_;
 };
 
