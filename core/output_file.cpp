@@ -111,6 +111,7 @@ bool OutputFile::PutInPlace() {
   for (auto pause = kFirstPause;; pause = std::min(pause * 2, kLongestPause)) {
     if (file_.MarkForRemoval(false) && file_.MoveOver(path_, target_)) {
       path_ = target_;
+      file_.Flush();  // the move written through where a flush takes it along (NTFS)
       return true;
     }
     const FileError error = file_.lastError();
