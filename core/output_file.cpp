@@ -51,8 +51,7 @@ std::optional<OutputFile> OutputFile::Open(const std::u16string& path, const Out
   // Asked again of the open file, as the path may have changed. Each early
   // return drops `output`, which removes only a file it made or began to cut.
   if (Untouchable(options, output.file_.Identity(), why)) return std::nullopt;
-  // Not where the right to delete is missing: best effort.
-  output.file_.MarkForRemoval(true);
+  output.marked_ = output.file_.MarkForRemoval(true);  // not without the right to delete
   output.cut_ = true;  // even a failed cut may have cost the old contents
   if (!output.file_.Truncate()) {
     why = output.file_.lastError();
@@ -67,6 +66,7 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       file_(std::move(other.file_)),
       open_(std::exchange(other.open_, false)),
       cut_(other.cut_),
+      marked_(other.marked_),
       error_(other.error_) {}
 
 bool OutputFile::Write(std::span<const std::uint8_t> bytes) {
@@ -92,7 +92,8 @@ void OutputFile::Discard() {
 
 bool OutputFile::Keep() {
   if (!open_) return false;
-  const bool kept = (target_.empty() || PutInPlace()) && (file_.MarkForRemoval(false) || Fail(file_.lastError())) &&
+  const bool kept = (target_.empty() || PutInPlace()) &&
+                    (!marked_ || file_.MarkForRemoval(false) || Fail(file_.lastError())) &&
                     (IdentityOfPath(path_) == file_.Identity() || Fail(FileError::kVanished));
   if (!kept) {
     Discard();
@@ -109,13 +110,13 @@ bool OutputFile::Keep() {
 bool OutputFile::PutInPlace() {
   const auto giveUp = std::chrono::steady_clock::now() + kPlacingFor;
   for (auto pause = kFirstPause;; pause = std::min(pause * 2, kLongestPause)) {
-    if (file_.MarkForRemoval(false) && file_.MoveOver(path_, target_)) {
+    if ((!marked_ || file_.MarkForRemoval(false)) && file_.MoveOver(path_, target_)) {
       path_ = target_;
       file_.Flush();  // the move written through where a flush takes it along (NTFS)
       return true;
     }
     const FileError error = file_.lastError();
-    file_.MarkForRemoval(true);
+    if (marked_) file_.MarkForRemoval(true);
     const bool held = error == FileError::kHeld || error == FileError::kAccessDenied;
     if (!held || std::chrono::steady_clock::now() + pause > giveUp) return Fail(error);
     std::this_thread::sleep_for(pause);

@@ -73,6 +73,7 @@ class OutputFile {
   File file_;
   bool open_ = true;
   bool cut_ = false;
+  bool marked_ = false;  // for removal, until kept
   FileError error_ = FileError::kNone;
 };
 
