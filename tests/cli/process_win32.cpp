@@ -14,8 +14,7 @@ fw::UniqueHandle OpenInheritable(const std::filesystem::path& path, DWORD access
 
 fw::UniqueHandle Start(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out,
                        HANDLE err, DWORD flags) {
-  // Each argument quoted whole, which the C runtime gives back unchanged as
-  // long as it holds no quote and does not end in a backslash.
+  // Each argument quoted whole: the C runtime gives it back unchanged unless it holds a quote or ends in a backslash.
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   for (const std::string& argument : arguments) {
     if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return {};

@@ -1,6 +1,4 @@
-// The checksum against its bit-by-bit definition: known answers, any split into
-// pieces, and the fused scramble-and-checksum pass.
-#include <gtest/gtest.h>
+// The checksum against its bit-by-bit definition: known answers, any split, the fused scramble-and-checksum pass.
 
 #include "core/crc16.h"
 #include "tests/core/test_support.h"
@@ -11,8 +9,7 @@ namespace {
 using test::Bytes;
 using test::Pattern;
 
-// The fused pass over `bytes` XOR-ed with `key` beforehand: scrambling restores
-// them, so it must give back exactly `bytes` and their checksum.
+// The fused pass over `data` XOR-ed with `key` first must give back exactly `data` and its checksum.
 std::uint16_t Fused(std::uint16_t crc, std::uint8_t key, const std::uint8_t* data, std::size_t length) {
   Bytes bytes(data, data + length);
   for (auto& byte : bytes) byte ^= key;
@@ -38,8 +35,7 @@ TEST(Crc16, KnownAnswersWholeInPiecesAndFusedWithTheScramble) {
     EXPECT_EQ(Crc16(v.bytes.data(), v.bytes.size()), v.crc);
     for (const std::uint8_t k : {0, 0x5A}) EXPECT_EQ(Fused(kCrc16Initial, k, v.bytes.data(), v.bytes.size()), v.crc);
   }
-  // Split anywhere in 100 bytes (every head and tail length, with and without
-  // 16-byte steps), it is the one-shot checksum.
+  // Split anywhere in 100 bytes (heads and tails with and without 16-byte steps), it is the one-shot checksum.
   const Bytes bytes = Pattern(100);
   for (std::size_t split = 0; split <= bytes.size(); ++split) {
     const std::uint16_t table = Crc16Update(kCrc16Initial, bytes.data(), split);

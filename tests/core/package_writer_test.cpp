@@ -1,6 +1,4 @@
-// The file layer and WritePackage: exclusive holds, no truncation on open, the
-// bytes on disk, what a failing write leaves. (Write faults: the CLI suite.)
-#include <gtest/gtest.h>
+// The file layer and WritePackage: exclusive holds, no cut on open, the bytes on disk (write faults: the CLI suite).
 
 #include <cerrno>
 
@@ -46,9 +44,8 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
   }
 }
 
-// Discard removes, through the open file and once, what Open made or cut; a
-// file moved away is not kept as written; a file the path must not lead to is
-// refused before anything is cut. (The replace mode: extract's tests.)
+// Discard removes, through the open file and once, what Open made or cut; a file moved away is not kept as written;
+// one the path must not lead to is refused before anything is cut. (The replace mode: extract's tests.)
 TEST(OutputFile, DiscardRemovesWhatItMadeOrCutAndNothingElse) {
   const test::TempDir dir;
   const auto path = dir / "out.bin";
