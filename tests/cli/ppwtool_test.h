@@ -12,11 +12,10 @@ using Words = std::vector<std::string>;  // a command line's arguments, each UTF
 
 // Runs a program, each argument (UTF-8 text) reaching it unchanged: its exit status, or none of 0, 1, 2
 // when it could not start or ran past 60 seconds (then it is killed). One implementation per platform.
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+int RunProcess(const std::filesystem::path& program, const Words& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err);
 // The same with the caller's descriptors (Windows: inheritable handles); on Windows the child shares the console.
-int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                 std::intptr_t out, std::intptr_t err);
+int RunProcessOn(const std::filesystem::path& program, const Words& arguments, std::intptr_t out, std::intptr_t err);
 
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -36,7 +35,7 @@ class Ppwtool : public ::testing::Test {
     return text;
   }
   // Runs ppwtool, expecting `exitCode`.
-  Output Expect(int exitCode, const std::vector<std::string>& arguments) const {
+  Output Expect(int exitCode, const Words& arguments) const {
     static const std::filesystem::path program = std::filesystem::absolute(Utf8Path(PPWTOOL_PATH));
     // Fresh output files per run: under Wine a child's handles may close a moment after it exits, failing a reopen.
     static int runs = 0;

@@ -8,8 +8,7 @@
 
 namespace tessam::test {
 
-int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                 std::intptr_t out, std::intptr_t err) {
+int RunProcessOn(const std::filesystem::path& program, const Words& arguments, std::intptr_t out, std::intptr_t err) {
   // All the child needs is made before the fork: after it, only calls safe while other threads' locks may be held.
   const std::string programText = program.string();
   std::vector<const char*> argv{programText.c_str()};
@@ -31,7 +30,7 @@ int RunProcessOn(const std::filesystem::path& program, const std::vector<std::st
   return waited > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+int RunProcess(const std::filesystem::path& program, const Words& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err) {
   constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
   const int to = open(out.c_str(), kWrite, 0644), errors = open(err.c_str(), kWrite, 0644);

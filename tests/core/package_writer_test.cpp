@@ -49,10 +49,10 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
 TEST(OutputFile, DiscardRemovesWhatItMadeOrCutAndNothingElse) {
   const test::TempDir dir;
   const auto path = dir / "out.bin";
+  FileError why;
   for (const bool existed : {false, true}) {
     SCOPED_TRACE(existed);
     if (existed) test::WriteFile(path, {1, 2, 3});
-    FileError why;
     auto output = OutputFile::Open(path.u16string(), {}, why);
     ASSERT_TRUE(output && output->Write(Bytes{7}));
     fs::create_hard_link(path, dir / "twin");
@@ -64,7 +64,6 @@ TEST(OutputFile, DiscardRemovesWhatItMadeOrCutAndNothingElse) {
     EXPECT_TRUE(fs::exists(path));
     fs::remove(dir / "twin");
   }
-  FileError why;
   std::error_code held;  // Windows moves no held file: nothing to stage there
   auto moved = OutputFile::Open(path.u16string(), {}, why);
   fs::rename(path, dir / "elsewhere", held);

@@ -14,8 +14,7 @@ tar_files=$(tar -tzf "$tarball" | grep -v '/$' | sort | tr '\n' ' ')
 
 source "$root/scripts/wine-env.sh"
 for bits in win32 win64; do
-  win="$work/$bits"
-  zip="$dist/Tessam-1.0.0.1-$bits.zip"
+  win="$work/$bits" zip="$dist/Tessam-1.0.0.1-$bits.zip"
   unzip -q "$zip" -d "$win"
   zip_files=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
   [[ $zip_files == "README.txt Tessam.exe ppwtool.exe " ]] || fail "$bits zip holds: $zip_files"

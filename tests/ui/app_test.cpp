@@ -17,8 +17,7 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
   TempFolder folder;
   const std::wstring exe = folder.File(L"Tessam.exe");
   std::filesystem::copy_file(TESSAM_EXE_PATH, exe);
-  const std::wstring project = L"D:\\项目\\" + std::wstring(300, L'p') + L"\\线路一.pmw";
-  const std::wstring package = L"E:\\下载\\VANTU.PPW";
+  const std::wstring project = L"D:\\项目\\" + std::wstring(300, L'p') + L"\\线路一.pmw", package = L"E:\\下载\\VANTU.PPW";
   for (const bool again : {false, true}) {
     SCOPED_TRACE(again ? "second start" : "first start");
     std::wstring commandLine = L"\"" + exe + L"\" /help --project C:\\plc\\line1.pmw line2.pmw";
@@ -30,8 +29,7 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     const fw::UniqueHandle process(started.hProcess), thread(started.hThread);
     // Ends the program if a failed test left it running.
     const std::unique_ptr<void, void (*)(HANDLE)> guard(process.get(), [](HANDLE p) { ::TerminateProcess(p, 1); });
-    // As a parent with this mode would hand it down, before the program starts.
-    RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);
+    RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);  // as a parent with this mode hands it down
     ::ResumeThread(thread.get());
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindThreadWindow(started.dwThreadId, nullptr)) != nullptr; }, 30s));

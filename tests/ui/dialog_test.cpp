@@ -36,9 +36,8 @@ struct SeamLog final : BuildProgress {
   int Reveal(const std::wstring& path) { const std::lock_guard lock(mutex); requested.push_back(path); return 1; }
   std::vector<int> Take() { const std::lock_guard lock(mutex); return std::exchange(values, {}); }
   std::vector<std::wstring> paths() { const std::lock_guard lock(mutex); return requested; }
-  std::mutex mutex;
-  std::vector<int> values;
-  std::vector<std::wstring> requested;
+  std::mutex mutex;  // over the values and the requests
+  std::vector<int> values; std::vector<std::wstring> requested;
 };
 
 class MainDialog : public ::testing::Test {
