@@ -141,7 +141,7 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh");
 }
 
-// Each click on "生成U盘下载" that builds nothing shows one modal message, a path too long for the screen shortened.
+// Each click on "生成U盘下载" that builds nothing, or fails to, shows one modal message, a too long path shortened.
 TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessage) {
   WriteFile(projectPath, MakeProject(2));
   const std::wstring missing = folder.File(L"missing.pmw"), huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
@@ -342,7 +342,7 @@ std::vector<HWND> VisibleWindows(const std::vector<HWND>& known = {}) {
   return found;
 }
 
-// Some Wine sessions lack the shell's window service: any open-and-select fails there, whoever asks (here, the test).
+// Some Wine sessions lack the shell's window service: any open-and-select fails, whoever asks; here the shell is asked.
 bool ShellCannotSelectInThisSession(const std::wstring& path) {
   const fw::ComApartment com;
   PIDLIST_ABSOLUTE item = nullptr;
