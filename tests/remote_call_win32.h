@@ -1,6 +1,5 @@
 #pragma once
-// Runs kernel32's `function` (one argument at most) inside another process, on a thread
-// of its own, and returns its result: kernel32 lies at one address in every process.
+// Runs kernel32's `function` (one argument at most) in another process, where it lies at the same address: its result.
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -1,5 +1,4 @@
-// ppwtool as a user runs it: the real binary in a child process, its exit status, stdout and stderr.
-// Each kind of damage and each build failure is the core suites' business; here a few reach the user.
+// ppwtool as a user runs it: exit status, stdout, stderr. Damage and build failures are the core suites' business.
 #include <nlohmann/json.hpp>
 
 #include "core/build_result.h"
@@ -61,9 +60,8 @@ TEST_F(Ppwtool, UsageErrorsExitTwo) {
   if (fs::path::preferred_separator == '/') {  // POSIX: arguments are bytes, not UTF-16
     cases.push_back({{"build", project, newPackage, "--password", "abcdefg\xFF"}, "not valid UTF-8"});
     // Names that are not UTF-8 are refused alike by every subcommand.
-    for (std::vector<std::string> arguments : {std::vector<std::string>{"build", project, Path("\xC0\xAF.ppw")},
-                                               {"inspect", Path("\xFF.ppw")}, {"extract", package, Path("\xFF")},
-                                               {"verify", package, Path("\xED\xA0\x80.pmw")}}) {
+    for (const Words& arguments : {Words{"build", project, Path("\xC0\xAF.ppw")}, {"inspect", Path("\xFF.ppw")},
+                                   {"extract", package, Path("\xFF")}, {"verify", package, Path("\xED\xA0\x80.pmw")}}) {
       cases.push_back({arguments, "path is not valid UTF-8 text"});
     }
   }
@@ -101,8 +99,7 @@ TEST_F(Ppwtool, VerifyTellsWhetherThePackageIsTheBuildOfTheProject) {
   shorter.pop_back();
   damaged[64 + 50] ^= 1;
   Write(Path("damaged.ppw"), damaged);
-  const struct { std::string package, project; std::vector<std::string> extra; int exit; std::vector<std::string> shown; }
-      cases[] = {
+  const struct { std::string package, project; Words extra; int exit; Words shown; } cases[] = {
       {"plain.ppw", original, {}, 0,
        {"package           " + Path("plain.ppw") + "\n", "project           " + original + "\n",
         "image length      4092 bytes\n", "project length    4348 bytes\n", "password          not planted",
@@ -150,9 +147,8 @@ TEST_F(Ppwtool, ReportsShowEveryHeaderFieldAndJsonKeepsEveryByte) {
   package[22] = package[26] = 255;  // a seed and a filler byte
   package[33] = 0;  // a reserved byte
   Write(name, package);
-  // Seeds 41 107 214 235 and filler 44 169 3 33 187 239 from srand(1); with
-  // seed 255 the key is (235*255 + 107*41) mod 255 = 52, and the image's first
-  // two bytes, scrambled with the old key 107, come back as 94 95.
+  // Seeds 41 107 214 235 and filler 44 169 3 33 187 239 from srand(1); with seed 255 the key is
+  // (235*255 + 107*41) mod 255 = 52, and the image's first two bytes, scrambled with key 107, read 94 95.
   EXPECT_EQ(Expect(1, {"inspect", name}).out, "file              " + name + "\n" + R"~(file length       2156 bytes
 magic             "\"\\~\xFF"
 format version    0x0133EE16 (20180502)
@@ -177,8 +173,7 @@ problem           filler-255: filler bytes are 0..254: byte 26 is 0xFF
 problem           reserved-bytes: bytes 32..46 are all 0xFF: byte 33 is 0x00
 problem           web-address: web address "\x7F\x80/\x00 \xC3\xA9\"\x1F\xFE\xED\xA0\x80" is not 13 printable ASCII characters: byte 47 is 0x7F, byte 48 is 0x80, byte 50 is 0x00, byte 52 is 0xC3, byte 53 is 0xA9, byte 55 is 0x1F, byte 56 is 0xFE, byte 57 is 0xED, byte 58 is 0xA0, byte 59 is 0x80
 )~");
-  // The JSON report carries the same values; the parser rejects what is not JSON.
-  // Names stay readable UTF-8 in it, not escapes.
+  // The JSON report carries the same values (the parser rejects what is not JSON), names as UTF-8, not escapes.
   const std::string jsonText = Expect(1, {"inspect", "--json", name}).out;
   EXPECT_TRUE(Contains(jsonText, "引")) << jsonText;
   const auto json = nlohmann::json::parse(jsonText);
@@ -190,8 +185,7 @@ problem           web-address: web address "\x7F\x80/\x00 \xC3\xA9\"\x1F\xFE\xED
   for (const auto& [field, value] : fields) EXPECT_EQ(json.at(nlohmann::json::json_pointer(field)), value) << field;
   EXPECT_EQ(nlohmann::json::parse(Expect(1, {"verify", "--json", name, project}).out)["package"], name);
 
-  // extract refuses a damaged package unless forced, and still names each problem;
-  // one without a header it refuses always, and inspect gives it a null header.
+  // extract refuses a damaged package unless forced, naming each problem; one without a header always (inspect: null).
   const std::string image = Path("image.bin");
   EXPECT_TRUE(Contains(Expect(1, {"extract", name, image}).err, "seed-255") && !fs::exists(Utf8Path(image)));
   EXPECT_TRUE(Contains(Expect(0, {"extract", name, image, "--force"}).err, "seed-255"));

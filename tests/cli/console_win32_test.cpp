@@ -1,8 +1,5 @@
-// ppwtool on a console of the test's own: what it writes reaches the screen as UTF-16
-// whatever the code page, which stays as the user set it; and its error mode.
+// ppwtool on a console of its own: text reaches the screen as UTF-16 whatever the code page, kept; its error mode.
 #include <windows.h>
-
-#include <chrono>
 
 #include "framework/handles.h"
 #include "tests/cli/ppwtool_test.h"
@@ -14,8 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST_F(Ppwtool, ConsoleShowsEveryCharacterAndKeepsItsCodePage) {
-  // The code page of a Western cmd window, where UTF-8 bytes would show as
-  // other characters and a changed code page would break batch files.
+  // A Western cmd window's code page: UTF-8 bytes would show as other characters, a changed one break batch files.
   ::FreeConsole();
   ASSERT_TRUE(::AllocConsole());
   ASSERT_TRUE(::SetConsoleOutputCP(437));
@@ -25,8 +21,7 @@ TEST_F(Ppwtool, ConsoleShowsEveryCharacterAndKeepsItsCodePage) {
   ASSERT_TRUE(screen);
   fs::create_directory(dir_ / fs::path(u8"U盘"));
   const std::string package = Path("U盘/VANTU.PPW");
-  // Handed over for writing alone, as CONOUT$ opened with GENERIC_WRITE is: a console
-  // all the same, though without the read access that GetConsoleMode asks for.
+  // Write access alone, as CONOUT$ opened with GENERIC_WRITE: a console, without the read access GetConsoleMode wants.
   HANDLE writeOnly = nullptr;
   ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), screen.get(), ::GetCurrentProcess(), &writeOnly, GENERIC_WRITE,
                                 TRUE, 0));
@@ -44,9 +39,8 @@ TEST_F(Ppwtool, ConsoleShowsEveryCharacterAndKeepsItsCodePage) {
   ::FreeConsole();
 }
 
-// ppwtool.exe turns the system's "no disk in the drive" boxes off before it
-// touches a path, keeping the mode its parent handed down. It is asked from
-// inside while it waits to write into a pipe with no room that nobody reads.
+// ppwtool.exe turns "no disk in the drive" boxes off before it touches a path, keeping its parent's mode. Asked from
+// inside while it waits to write into a full pipe nobody reads.
 TEST_F(Ppwtool, TurnsCriticalErrorBoxesOffFirst) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -64,9 +58,7 @@ TEST_F(Ppwtool, TurnsCriticalErrorBoxesOffFirst) {
   RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);  // as a parent with this mode hands it down
   ::ResumeThread(thread.get());
   constexpr DWORD kBoth = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (RunIn(process.get(), "GetErrorMode") != kBoth && std::chrono::steady_clock::now() < until) ::Sleep(5);
-  EXPECT_EQ(RunIn(process.get(), "GetErrorMode"), kBoth);
+  EXPECT_TRUE(WaitUntil([&] { return RunIn(process.get(), "GetErrorMode") == kBoth; }));
   ::TerminateProcess(process.get(), 0);
 }
 

@@ -1,12 +1,8 @@
-// Preloaded into ppwtool by the POSIX CLI tests: makes one kind of file call
-// fail, to show that every failure path leaves no output file and the input
-// untouched. TESSAM_FAULT="call:n": the first n calls of `call` on descriptors
-// above 2 (not the standard streams) pass, the rest fail; "call:n:interrupt":
-// SIGINT at call n + 1, which goes through once the signal has been taken;
-// "read:n:flip": the reads after the first n go through, but the first byte
-// each one got comes back changed, as from a faulty device; "read:n:einval":
-// they fail as a file system that refuses direct reads does ("einval1": only
-// read n + 1 does).
+// Preloaded into ppwtool by the POSIX CLI tests: one kind of file call fails, to show that every failure path leaves
+// no output file and the input untouched. TESSAM_FAULT="call:n": the first n calls of `call` on descriptors above 2
+// pass, the rest fail; "call:n:interrupt": SIGINT at call n + 1, which goes through once the signal is taken;
+// "read:n:flip": the later reads go through with their first byte changed, as from a faulty device; "read:n:einval":
+// they fail as on a file system that refuses direct reads ("einval1": only read n + 1).
 #include <dlfcn.h>
 #include <errno.h>
 #include <signal.h>
@@ -28,28 +24,24 @@ struct Fault {
   std::string mode;  // "", "interrupt", "flip", "einval" or "einval1"
 };
 
-const Fault& Wanted() {
-  static const Fault fault = [] {
-    Fault f;
-    const char* setting = std::getenv("TESSAM_FAULT");
-    char call[16] = {}, mode[16] = {};
-    if (setting && std::strcmp(program_invocation_short_name, "ppwtool") == 0 &&
-        std::sscanf(setting, "%15[a-z]:%ld:%15s", call, &f.passes, mode) >= 2) {
-      f.call = call;
-      f.mode = mode;
-    }
-    return f;
-  }();
-  return fault;
+Fault FromEnvironment() {
+  Fault f;
+  const char* setting = std::getenv("TESSAM_FAULT");
+  char call[16] = {}, mode[16] = {};
+  if (setting && std::strcmp(program_invocation_short_name, "ppwtool") == 0 &&
+      std::sscanf(setting, "%15[a-z]:%ld:%15s", call, &f.passes, mode) >= 2) {
+    f.call = call;
+    f.mode = mode;
+  }
+  return f;
 }
 
 enum class Effect { kNone, kFail, kFlip };
 
-// What becomes of this call: failing (errno set), its data changed, or nothing
-// (a stalled call goes through once the signal is taken).
+// What becomes of this call: failing (errno set), its data changed, or nothing (a stalled one goes on once signalled).
 Effect Hit(const char* call, int fd) {
   static std::atomic<long> calls{0};
-  const Fault& fault = Wanted();
+  static const Fault fault = FromEnvironment();
   if (fd <= 2 || fault.passes < 0 || fault.call != call || calls++ < fault.passes) return Effect::kNone;
   if (fault.mode == "flip") return Effect::kFlip;
   if (fault.mode.starts_with("einval")) {
@@ -66,31 +58,23 @@ Effect Hit(const char* call, int fd) {
     // Pending until the program's signal thread takes it (a minute at most).
     sigset_t pending;
     const timespec pause{0, 1000000};
-    for (int i = 0; i < 60000 && ::sigpending(&pending) == 0 && sigismember(&pending, SIGINT); ++i) {
+    for (int i = 0; i < 60000 && ::sigpending(&pending) == 0 && sigismember(&pending, SIGINT); ++i)
       ::nanosleep(&pause, nullptr);
-    }
   }
   return Effect::kNone;
 }
 
 }  // namespace
 
-// Each wrapped call fails as `fault`, or has the first byte it read (into
-// `read`; null for calls that read nothing) changed, when Hit() says so, and
-// otherwise goes on to the C library.
+// Each wrapped call fails, or has the first byte read into `read` changed, as Hit() says; else it is the C library's.
 #define TESSAM_WRAP(name, fault, result, parameters, arguments, read)                           \
   result name parameters {                                                                      \
     static const auto next = reinterpret_cast<result(*) parameters>(::dlsym(RTLD_NEXT, #name)); \
-    switch (Hit(fault, fd)) {                                                                   \
-      case Effect::kFail: return -1;                                                            \
-      case Effect::kFlip: {                                                                     \
-        const result got = next arguments;                                                      \
-        if (read && got > 0) *static_cast<unsigned char*>(read) ^= 1;                           \
-        return got;                                                                             \
-      }                                                                                         \
-      case Effect::kNone: break;                                                                \
-    }                                                                                           \
-    return next arguments;                                                                      \
+    const Effect effect = Hit(fault, fd);                                                       \
+    if (effect == Effect::kFail) return -1;                                                     \
+    const result got = next arguments;                                                          \
+    if (effect == Effect::kFlip && read && got > 0) *static_cast<unsigned char*>(read) ^= 1;    \
+    return got;                                                                                 \
   }
 
 extern "C" {

@@ -23,10 +23,7 @@ class PpwtoolFaults : public Ppwtool {
     setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);  // shim first
     setenv("LD_PRELOAD", FAULT_SHIM_PATH, 1);
   }
-  ~PpwtoolFaults() override {
-    unsetenv("LD_PRELOAD");
-    unsetenv("TESSAM_FAULT");
-  }
+  ~PpwtoolFaults() override { unsetenv("LD_PRELOAD"), unsetenv("TESSAM_FAULT"); }
   // The bytes of a path's text name it on POSIX.
   const std::string project = Path("p.pmw"), package = Path("VANTU.PPW"), target = Path("target.ppw");
 };
@@ -129,33 +126,24 @@ TEST_F(PpwtoolFaults, ExtractReplacesAnImageOnlyWhenComplete) {
   }
 }
 
-// A reader that went away is a failed write, never a death by SIGPIPE: exit 2 and the cause, the file still written.
-TEST_F(PpwtoolFaults, ClosedPipeIsAWriteError) {
-  const std::string built = BuildPackage(1), image = Path("image.bin");
+// A reader that went away is a failed write, never a death by SIGPIPE: exit 2 and the cause, the file still written,
+// and no progress in a file. On a terminal each long step shows it on one line of stderr, blanked before the result.
+TEST_F(PpwtoolFaults, ClosedPipeIsAWriteErrorAndATerminalShowsProgress) {
+  BuildPackage(3);
+  const std::string source = Path("project.pmw"), image = Path("image.bin");
+  const struct { Words arguments; const char* phase; } cases[] = {
+      {{"inspect", package}, "\rchecking the package "}, {{"verify", package, source}, "\rcomparing with the project "},
+      {{"build", source, package}, "\rreading and scrambling "}, {{"extract", package, image}, "\rwriting the image "},
+  };
   int pipeEnds[2];
   ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
   ::close(pipeEnds[0]);
   const int err = ::open(Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"inspect", built}, {"verify", built, Path("project.pmw")},
-           {"build", Path("project.pmw"), package}, {"extract", built, image}}) {
-    EXPECT_EQ(RunProcessOn(PPWTOOL_PATH, arguments, pipeEnds[1], err), 2) << arguments[0];
-  }
+  for (const auto& c : cases) EXPECT_EQ(RunProcessOn(PPWTOOL_PATH, c.arguments, pipeEnds[1], err), 2) << c.arguments[0];
   for (int fd : {err, pipeEnds[1]}) ::close(fd);
   const std::string message = "ppwtool: cannot write to standard output: Broken pipe\n";
   EXPECT_EQ(Text(Path("err")), message + message + message + message);
-  EXPECT_EQ(Read(image), MakeImage(1));
-}
-
-// On a terminal each long step shows progress on one line of stderr, blanked before the final words; in a file, none.
-TEST_F(PpwtoolFaults, ProgressShowsOnATerminal) {
-  BuildPackage(3);
-  const struct { std::vector<std::string> arguments; const char* phase; } cases[] = {
-      {{"build", Path("project.pmw"), package}, "\rreading and scrambling "},
-      {{"inspect", package}, "\rchecking the package "},
-      {{"verify", package, Path("project.pmw")}, "\rcomparing with the project "},
-      {{"extract", package, Path("image.bin")}, "\rwriting the image "},
-  };
+  EXPECT_EQ(Read(image), MakeImage(3));
   for (const auto& c : cases) {
     termios raw{};
     ::cfmakeraw(&raw);  // the bytes as written, no line endings added

@@ -1,10 +1,7 @@
-// ppwtool.exe among other programs: beside on-access scanners no good build or extract
-// fails; ended while it writes, outright or by a closed console, it leaves nothing behind.
+// ppwtool.exe beside on-access scanners never fails; ended while writing (killed, console closed) it leaves nothing.
 #include <windows.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
 
 #include "tests/cli/process_win32.h"
 #include "tests/remote_call_win32.h"
@@ -51,14 +48,13 @@ TEST_F(Ppwtool, BuildsBesideAnOnAccessScannerAllSucceed) {
   for (int build = 1; build <= 8; ++build) {
     Expect(0, {"build", project, Path("VANTU.PPW")});
     // The next build starts once the scanner is done with this package.
-    for (int waited = 0; scanner.scans < build && waited < 10'000; waited += 5) ::Sleep(5);
+    WaitUntil([&] { return scanner.scans >= build; });
     ASSERT_EQ(scanner.scans, build);
   }
   EXPECT_TRUE(scanner.partial == 0 && scanner.refusals > 0) << "seen while written, or never tried then";
 }
 
-// Most scanners share no delete: while one holds the image the last extract put in
-// place, Windows refuses to replace it, until the scanner lets go.
+// Most scanners share no delete: Windows refuses to replace the image one holds until it lets go.
 TEST_F(Ppwtool, ExtractsBesideAScannerThatSharesNoDeleteAllSucceed) {
   const std::string package = BuildPackage(3);
   const Scanner scanner(Path("image.bin"), FILE_SHARE_READ, 300, 3 * 2000 + 92);
@@ -88,12 +84,9 @@ TEST_F(Ppwtool, EndedWhileWritingLeavesNothingHalfWritten) {
       SCOPED_TRACE(c.arguments[0] + (console ? ": the console closes" : ": killed"));
       const auto process = StartProcess(fs::absolute(Utf8Path(PPWTOOL_PATH)), c.arguments, Utf8Path(Path("out")),
                                         Utf8Path(Path("err")));
-      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
       std::optional<std::uint64_t> size;
-      while (!((size = ListedSize(dir_.path, c.written)) && *size > 0) &&
-             ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < until) {
-        ::Sleep(1);
-      }
+      WaitUntil([&] { return (size = ListedSize(dir_.path, c.written)).value_or(0) > 0 ||
+                             ::WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT; }, 60s);
       ASSERT_EQ(::WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT) << "it ended before it was seen writing";
       // As the console delivers its close event (then it cleans up first), or as Task Manager ends a process.
       console ? void(RunIn(process.get(), "CtrlRoutine", CTRL_CLOSE_EVENT)) : void(::TerminateProcess(process.get(), 9));

@@ -8,10 +8,8 @@
 
 namespace tessam::test {
 
-int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                 std::intptr_t out, std::intptr_t err) {
-  // Everything the child needs is made before the fork: after it, only calls
-  // that are safe in a copy of a process that may hold other threads' locks.
+int RunProcessOn(const std::filesystem::path& program, const Words& arguments, std::intptr_t out, std::intptr_t err) {
+  // All the child needs is made before the fork: after it, only calls safe while other threads' locks may be held.
   const std::string programText = program.string();
   std::vector<const char*> argv{programText.c_str()};
   for (const std::string& word : arguments) argv.push_back(word.c_str());
@@ -19,8 +17,7 @@ int RunProcessOn(const std::filesystem::path& program, const std::vector<std::st
   const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   const pid_t child = in < 0 ? -1 : fork();
   if (child == 0) {
-    // No shell, so no word can be split, globbed or taken as a redirection. A
-    // pending alarm survives exec: it ends a child still running at the deadline.
+    // No shell: no word split, globbed or redirected. An alarm survives exec, ending a child still running at 60 s.
     if (dup2(in, 0) < 0 || dup2(static_cast<int>(out), 1) < 0 || dup2(static_cast<int>(err), 2) < 0) _exit(127);
     alarm(60);
     execv(argv[0], const_cast<char* const*>(argv.data()));
@@ -28,14 +25,12 @@ int RunProcessOn(const std::filesystem::path& program, const std::vector<std::st
   }
   if (in >= 0) close(in);
   if (child < 0) return -1;
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int status = 0, waited = 0;
+  while ((waited = waitpid(child, &status, 0)) < 0 && errno == EINTR) {}
+  return waited > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+int RunProcess(const std::filesystem::path& program, const Words& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err) {
   constexpr int kWrite = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
   const int to = open(out.c_str(), kWrite, 0644), errors = open(err.c_str(), kWrite, 0644);

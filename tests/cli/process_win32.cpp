@@ -4,22 +4,22 @@
 
 namespace tessam::test {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-fw::UniqueHandle OpenInheritable(const std::filesystem::path& path, DWORD access, DWORD disposition) {
+fw::UniqueHandle OpenInheritable(const fs::path& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   return fw::UniqueHandle(fw::NullIfInvalid(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                           &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
-fw::UniqueHandle Start(const std::filesystem::path& program, const std::vector<std::string>& arguments, HANDLE out,
-                       HANDLE err, DWORD flags) {
-  // Each argument quoted whole, which the C runtime gives back unchanged as
-  // long as it holds no quote and does not end in a backslash.
+fw::UniqueHandle Start(const fs::path& program, const Words& arguments, HANDLE out, HANDLE err, DWORD flags) {
+  // Each argument quoted whole: the C runtime gives it back unchanged unless it holds a quote or ends in a backslash.
   std::wstring commandLine = L"\"" + program.wstring() + L"\"";
   for (const std::string& argument : arguments) {
     if (argument.find('"') != std::string::npos || (!argument.empty() && argument.back() == '\\')) return {};
-    commandLine += L" \"" + std::filesystem::path(std::u8string(argument.begin(), argument.end())).wstring() + L"\"";
+    commandLine += L" \"" + Utf8Path(argument).wstring() + L"\"";
   }
   const fw::UniqueHandle in = OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
   if (!in) return {};
@@ -51,22 +51,19 @@ int Wait(const fw::UniqueHandle& process) {
 
 }  // namespace
 
-fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                              const std::filesystem::path& out, const std::filesystem::path& err) {
+fw::UniqueHandle StartProcess(const fs::path& exe, const Words& arguments, const fs::path& out, const fs::path& err) {
   const fw::UniqueHandle outFile = OpenInheritable(out, GENERIC_WRITE, CREATE_ALWAYS),
                          errFile = OpenInheritable(err, GENERIC_WRITE, CREATE_ALWAYS);
   if (!outFile || !errFile) return {};
-  return Start(program, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
+  return Start(exe, arguments, outFile.get(), errFile.get(), CREATE_NO_WINDOW);
 }
 
-int RunProcessOn(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                 std::intptr_t out, std::intptr_t err) {
+int RunProcessOn(const fs::path& program, const Words& arguments, std::intptr_t out, std::intptr_t err) {
   // No flags: the child shares this process's console.
   return Wait(Start(program, arguments, reinterpret_cast<HANDLE>(out), reinterpret_cast<HANDLE>(err), 0));
 }
 
-int RunProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-               const std::filesystem::path& out, const std::filesystem::path& err) {
+int RunProcess(const fs::path& program, const Words& arguments, const fs::path& out, const fs::path& err) {
   return Wait(StartProcess(program, arguments, out, err));
 }
 

@@ -7,7 +7,7 @@
 namespace tessam::test {
 
 // The running process, started as RunProcess starts it (its output in files), not waited for.
-fw::UniqueHandle StartProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+fw::UniqueHandle StartProcess(const std::filesystem::path& program, const Words& arguments,
                               const std::filesystem::path& out, const std::filesystem::path& err);
 
 }  // namespace tessam::test

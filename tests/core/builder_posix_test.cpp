@@ -1,8 +1,5 @@
-// Builder cases only POSIX systems can stage: a package changed while read
-// back, files on descriptor 0. (Write faults and FIFOs: the CLI suite.)
-#include <gtest/gtest.h>
+// Builder cases only POSIX can stage: a package changed while read back, files on descriptor 0 (faults: the CLI suite).
 #include <unistd.h>
-
 
 #include "core/package_builder.h"
 #include "core/package_reader.h"
@@ -15,8 +12,7 @@ namespace {
 // flock() is advisory: a package cut or grown behind the builder's back, as by a faulty device.
 TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   const test::TempDir dir;
-  const auto project = dir / "project.pmw";
-  const auto package = dir / "VANTU.PPW";
+  const auto project = dir / "project.pmw", package = dir / "VANTU.PPW";
   test::WriteFile(project, test::MakeProject(1200));
   const off_t size = 64 + 1200 * 2000 + 92;
   const struct { off_t cutTo; std::uint64_t differsAt; } cases[] = {
@@ -25,8 +21,7 @@ TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
     SCOPED_TRACE(c.cutTo);
     PackageBuilder builder;
     builder.SetProgressObserver([&](BuildPhase phase, std::uint64_t done, std::uint64_t) {
-      // Once the first piece is in.
-      if (phase == BuildPhase::kReadingBack && done == kPackageChunk) {
+      if (phase == BuildPhase::kReadingBack && done == kPackageChunk) {  // once the first piece is in
         EXPECT_EQ(::truncate(package.c_str(), c.cutTo), 0);
       }
     });
@@ -37,10 +32,8 @@ TEST(PackageBuilderPosix, ReadBackSeesWhatTheFileHoldsNotWhatWasWritten) {
   }
 }
 
-// A program started with standard input closed gets descriptor 0 for the first
-// file it opens: the project in a build, the package in a write of its own.
-// Each is a file like any other, a write stopped while read back still removes
-// its file, and nothing is left open: the dialog builds again and again.
+// Standard input closed, the first file opened gets descriptor 0: the project in a build, the package in a write of
+// its own. Each is a file like any other, a stopped write removes its file, nothing stays open (the dialog rebuilds).
 TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOtherAndNoneIsLeftOpen) {
   const test::TempDir dir;
   const auto project = dir / "project.pmw", package = dir / "VANTU.PPW", copy = dir / "copy.ppw";
@@ -60,8 +53,7 @@ TEST(PackageBuilderPosix, FilesOnDescriptorZeroAreFilesLikeAnyOtherAndNoneIsLeft
                               }};
   EXPECT_EQ(WritePackage(header, 0, builder.payload(), copy.u16string(), stopping).failure, BuildFailure::kStopped);
   EXPECT_FALSE(std::filesystem::exists(copy));
-  ::dup2(input, 0);
-  ::close(input);
+  ::dup2(input, 0), ::close(input);
   EXPECT_EQ(openDescriptors(), before);
 }
 

@@ -1,6 +1,4 @@
-// The checksum against its bit-by-bit definition: known answers, any split into
-// pieces, and the fused scramble-and-checksum pass.
-#include <gtest/gtest.h>
+// The checksum against its bit-by-bit definition: known answers, any split, the fused scramble-and-checksum pass.
 
 #include "core/crc16.h"
 #include "tests/core/test_support.h"
@@ -9,10 +7,8 @@ namespace tessam {
 namespace {
 
 using test::Bytes;
-using test::Pattern;
 
-// The fused pass over `bytes` XOR-ed with `key` beforehand: scrambling restores
-// them, so it must give back exactly `bytes` and their checksum.
+// The fused pass over `data` XOR-ed with `key` first must give back exactly `data` and its checksum.
 std::uint16_t Fused(std::uint16_t crc, std::uint8_t key, const std::uint8_t* data, std::size_t length) {
   Bytes bytes(data, data + length);
   for (auto& byte : bytes) byte ^= key;
@@ -29,8 +25,8 @@ TEST(Crc16, KnownAnswersWholeInPiecesAndFusedWithTheScramble) {
       {{'1', '2', '3', '4', '5', '6', '7', '8', '9'}, 0x4B37},
       {{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}, 0xCDC5},
       {{0x11, 0x03, 0x00, 0x6B, 0x00, 0x03}, 0x8776},
-      {Pattern(100), 0x059E},
-      {Pattern(4099), 0xCA67},  // many 16-byte steps and a tail
+      {test::Pattern(100), 0x059E},
+      {test::Pattern(4099), 0xCA67},  // many 16-byte steps and a tail
   };
   for (const auto& v : vectors) {
     SCOPED_TRACE(v.bytes.size());
@@ -38,9 +34,8 @@ TEST(Crc16, KnownAnswersWholeInPiecesAndFusedWithTheScramble) {
     EXPECT_EQ(Crc16(v.bytes.data(), v.bytes.size()), v.crc);
     for (const std::uint8_t k : {0, 0x5A}) EXPECT_EQ(Fused(kCrc16Initial, k, v.bytes.data(), v.bytes.size()), v.crc);
   }
-  // Split anywhere in 100 bytes (every head and tail length, with and without
-  // 16-byte steps), it is the one-shot checksum.
-  const Bytes bytes = Pattern(100);
+  // Split anywhere in 100 bytes (heads and tails with and without 16-byte steps), it is the one-shot checksum.
+  const Bytes bytes = test::Pattern(100);
   for (std::size_t split = 0; split <= bytes.size(); ++split) {
     const std::uint16_t table = Crc16Update(kCrc16Initial, bytes.data(), split);
     ASSERT_EQ(Crc16Update(table, bytes.data() + split, bytes.size() - split), 0x059E) << "split " << split;

@@ -1,13 +1,9 @@
-// The Windows file layer where Wine answers otherwise than Windows. Windows refuses
-// paths of 260 characters or more in their ordinary form (Wine takes any length, so the
-// form handed over is what is checked). Some network file systems (NAS boxes, WebDAV,
-// virtual machines' shared folders) number no file: every file index is 0 (Wine's never
-// is, so the answer is changed on its way), and files are told apart by final path.
-#include <gtest/gtest.h>
+// The Windows file layer where Wine answers otherwise than Windows. Windows refuses paths of 260 characters or more
+// in their ordinary form (Wine takes any length: the form handed over is checked). Some network file systems (NAS
+// boxes, WebDAV, virtual machines' shared folders) number no file: every file index is 0 (Wine's never is, so the
+// answer is changed on its way), and files are told apart by final path.
 
 #include <windows.h>
-
-#include <filesystem>
 
 #include "core/package_builder.h"
 #include "core/windows_path.h"
@@ -20,8 +16,7 @@ namespace {
 TEST(WindowsPath, PathsThatDoNotFitGetTheLongForm) {
   const std::wstring name = std::wstring(150, L'x') + L"\\" + std::wstring(150, L'y');  // 301 characters
   const std::wstring fits = L"C:\\" + std::wstring(256, L'a');                          // 259 characters
-  const std::wstring cwd = std::filesystem::current_path().wstring();
-  const std::wstring inCwd = cwd.back() == L'\\' ? cwd : cwd + L"\\";
+  const std::wstring cwd = std::filesystem::current_path().wstring(), inCwd = cwd.back() == L'\\' ? cwd : cwd + L"\\";
   const struct { std::wstring given, expected; } cases[] = {
       {L"C:\\plc\\VANTU.PPW", L"C:\\plc\\VANTU.PPW"},
       {fits, fits},
@@ -32,9 +27,7 @@ TEST(WindowsPath, PathsThatDoNotFitGetTheLongForm) {
       {name + L"\\" + name, L"\\\\?\\" + inCwd + name + L"\\" + name},                       // relative
       {L"plc\\VANTU.PPW", inCwd + L"plc\\VANTU.PPW"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(WindowsPath(std::u16string(c.given.begin(), c.given.end())), c.expected) << c.given.size();
-  }
+  for (const auto& c : cases) EXPECT_EQ(WindowsPath(std::u16string(c.given.begin(), c.given.end())), c.expected);
 }
 
 decltype(&::GetFileInformationByHandle) realInformation = nullptr;

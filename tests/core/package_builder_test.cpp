@@ -1,6 +1,4 @@
-// PackageBuilder end to end on real files: draws, key, header bytes, password, short
-// projects, paths, exclusivity, file identity in every spelling, stop requests.
-#include <gtest/gtest.h>
+// PackageBuilder on real files: draws, key, header, password, short projects, paths, holds, identity, stops.
 
 #include <optional>
 #include <string_view>
@@ -49,8 +47,7 @@ class PackageBuilderTest : public testing::Test {
 
   const test::TempDir dir;
   const fs::path folder = dir / fs::path(u8"工程");  // non-ASCII names go through the file layer too
-  const fs::path project = folder / fs::path(u8"项目.pmw");
-  const fs::path package = folder / "VANTU.PPW";
+  const fs::path project = folder / fs::path(u8"项目.pmw"), package = folder / "VANTU.PPW";
   std::vector<std::uint32_t> seeds;
   PackageBuilder builder;
 };
@@ -85,8 +82,7 @@ TEST_F(PackageBuilderTest, SeedsOnceDrawsSeedsThenFillerModulo255AndWritesEveryH
   EXPECT_EQ(builder.reservedWord(), 0);
 }
 
-// The Windows runtime's rand() after srand(1); the key (s3*s2 + s1*s0) mod 255, without
-// overflow: 2*254*254 = 129032 = 506*255 + 2.
+// rand() of the Windows runtime after srand(1); the key (s3*s2 + s1*s0) mod 255: 2*254*254 = 506*255 + 2, no overflow.
 TEST(RuntimeRandom, FollowsTheWindowsRuntimeSequenceAndTheKeyIsReducedModulo255) {
   RuntimeRandom random;
   random.Seed(1);
@@ -96,8 +92,7 @@ TEST(RuntimeRandom, FollowsTheWindowsRuntimeSequenceAndTheKeyIsReducedModulo255)
   for (std::size_t i = 0; i < std::size(keys); ++i) EXPECT_EQ(ScrambleKey(seeds[i]), keys[i]) << i;
 }
 
-// Several chunks, an odd number of them, between paths of 300 characters, which
-// Windows takes only in their long form.
+// Several chunks, an odd number of them, between paths of 300 characters, which Windows takes only in long form.
 TEST_F(PackageBuilderTest, LargeImageBetweenLongPathsPlantsPasswordLowBytesScramblesAndChecksumsEveryChunk) {
   const fs::path deep = folder / std::string(100, 'd') / std::string(100, 'e') / std::string(100, 'f');
   fs::create_directories(deep);
@@ -158,14 +153,10 @@ TEST_F(PackageBuilderTest, PackagePathNamingTheProjectFailsInEverySpelling) {
   const Bytes source = test::MakeProject(1);
   test::WriteFile(project, source);
   fs::create_hard_link(project, folder / "link.pmw");
-  const fs::path::string_type separator(1, fs::path::preferred_separator);
-  std::vector<fs::path> spellings = {
-      project,
-      project.filename(),                                                   // relative
-      folder / ".." / folder.filename() / project.filename(),               // ".."
-      fs::path(folder.native() + separator + separator + project.filename().native()),  // doubled separator
-      folder / "link.pmw",                                                  // hard link
-  };
+  const fs::path::string_type twice(2, fs::path::preferred_separator);
+  // Itself, relative, with a doubled separator, through "..", a hard link; a symbolic link where one can be made.
+  std::vector<fs::path> spellings = {project, project.filename(), folder.native() + twice + project.filename().native(),
+                                     folder / ".." / folder.filename() / project.filename(), folder / "link.pmw"};
   std::error_code noSymlinks;
   fs::create_symlink(project, folder / "symlink.pmw", noSymlinks);
   if (!noSymlinks) spellings.push_back(folder / "symlink.pmw");

@@ -1,10 +1,8 @@
 // The reader over packages damaged in memory, checksums repaired so that exactly the intended problem shows.
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <span>
-#include <string>
 
 #include "core/crc16.h"
 #include "core/package_reader.h"
@@ -14,7 +12,6 @@ namespace tessam {
 namespace {
 
 using test::Bytes;
-using test::MakeImage;
 using P = PackageProblem;
 constexpr std::uint8_t kKey = 14;  // from seeds 1, 2, 3, 4: (4*3 + 2*1) mod 255
 
@@ -33,9 +30,8 @@ Bytes MakeSoundPackage(std::uint16_t blocks) {
                                 0,   0,   0,   0,   1,    2,    3,    4,    0, 0, 10, 11, 12, 13, 14, 15};
   Bytes package(64, 0xFF);  // bytes 32..46 stay reserved
   std::copy(std::begin(start), std::end(start), package.begin());
-  const std::string web = "www.halvor.cn";
-  std::copy(web.begin(), web.end(), package.begin() + 47);
-  for (std::uint8_t byte : MakeImage(blocks)) package.push_back(byte ^ kKey);
+  std::ranges::copy(std::string("www.halvor.cn"), package.begin() + 47);
+  for (std::uint8_t byte : test::MakeImage(blocks)) package.push_back(byte ^ kKey);
   Put32(package, 8, static_cast<std::uint32_t>(package.size() - 64));
   Put32(package, 16, blocks * 2000u);
   FixChecksums(package);
@@ -100,7 +96,7 @@ TEST(PackageReader, ReadsSoundPackagesAndNamesEachDamageAndNothingElse) {
       EXPECT_EQ(std::uint32_t{report.header.programLength}, blocks * 2000u);
       EXPECT_EQ(report.scrambleKey, kKey);
       EXPECT_EQ(report.imageBlockCount, blocks);
-      EXPECT_EQ(UnscrambleImage(package, report), MakeImage(blocks));
+      EXPECT_EQ(UnscrambleImage(package, report), test::MakeImage(blocks));
       // Cut short after it was judged: only the payload bytes still there.
       EXPECT_EQ(UnscrambleImage(std::span(package).first(100), report).size(), 36u);
     }

@@ -1,6 +1,4 @@
-// The file layer and WritePackage: exclusive holds, no truncation on open, the
-// bytes on disk, what a failing write leaves. (Write faults: the CLI suite.)
-#include <gtest/gtest.h>
+// The file layer and WritePackage: exclusive holds, no cut on open, the bytes on disk (write faults: the CLI suite).
 
 #include <cerrno>
 
@@ -46,16 +44,15 @@ TEST(FileLayer, HoldsExclusivelyAndOpensForWritingWithoutCutting) {
   }
 }
 
-// Discard removes, through the open file and once, what Open made or cut; a
-// file moved away is not kept as written; a file the path must not lead to is
-// refused before anything is cut. (The replace mode: extract's tests.)
+// Discard removes, through the open file and once, what Open made or cut; a file moved away is not kept as written;
+// one the path must not lead to is refused before anything is cut. (The replace mode: extract's tests.)
 TEST(OutputFile, DiscardRemovesWhatItMadeOrCutAndNothingElse) {
   const test::TempDir dir;
   const auto path = dir / "out.bin";
+  FileError why;
   for (const bool existed : {false, true}) {
     SCOPED_TRACE(existed);
     if (existed) test::WriteFile(path, {1, 2, 3});
-    FileError why;
     auto output = OutputFile::Open(path.u16string(), {}, why);
     ASSERT_TRUE(output && output->Write(Bytes{7}));
     fs::create_hard_link(path, dir / "twin");
@@ -67,7 +64,6 @@ TEST(OutputFile, DiscardRemovesWhatItMadeOrCutAndNothingElse) {
     EXPECT_TRUE(fs::exists(path));
     fs::remove(dir / "twin");
   }
-  FileError why;
   std::error_code held;  // Windows moves no held file: nothing to stage there
   auto moved = OutputFile::Open(path.u16string(), {}, why);
   fs::rename(path, dir / "elsewhere", held);

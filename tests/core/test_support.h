@@ -1,16 +1,33 @@
 #pragma once
-// Small helpers shared by the core and CLI suites.
+// Small helpers shared by every suite, and the test framework they all use.
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tessam::test {
 
 using Bytes = std::vector<std::uint8_t>;
+
+using namespace std::chrono_literals;
+
+// Polls `condition` until it holds (true) or `deadline` passes (false).
+inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s) {
+  const auto until = std::chrono::steady_clock::now() + deadline;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 struct TempDir {

@@ -1,5 +1,4 @@
-// UTF-8 <-> UTF-16: the boundaries of each sequence length, surrogate pairs at
-// both ends of their range, and every kind of malformed input refused.
+// UTF-8 <-> UTF-16: each sequence length's bounds, surrogate pairs at both ends, every kind of malformed input.
 #include <gtest/gtest.h>
 
 #include "core/utf.h"

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Checks the two .deb files of `make dist`: lintian finds no error, tessam holds what install.sh
-# installs (plus its docs) and depends on Wine and the Chinese font, and both install, verify and
-# purge cleanly in a private dpkg root, never the machine's own package database.
+# The .deb files of `make dist`: no lintian error, tessam holds what install.sh installs (and docs) and depends on Wine
+# and the Chinese font; both install, verify and purge cleanly in a private dpkg root, never the machine's.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-ppwtool_deb="$dist/ppwtool_1.0.0.1_amd64.deb"
-tessam_deb="$dist/tessam_1.0.0.1_all.deb"
+ppwtool_deb="$dist/ppwtool_1.0.0.1_amd64.deb" tessam_deb="$dist/tessam_1.0.0.1_all.deb"
 
 lintian --fail-on error "$ppwtool_deb" "$tessam_deb" 2> >(grep -v 'root privileges' >&2) \
   || fail "lintian reports errors"

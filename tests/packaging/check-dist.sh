@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Checks what `make dist` made: each zip holds exactly the shipped files, whose imports, PE
-# headers and manifests suit Windows 7 SP1 and whose programs start under Wine (the 32-bit ones
-# in the 64-bit prefix, as on 64-bit Windows), the tarball holds ppwtool and its manual page, and
-# SHA256SUMS matches. The .deb files have check-debs.sh. Run inside scripts/wine-session.sh.
+# What `make dist` made: each zip holds exactly the shipped files, whose imports, PE headers and manifests suit
+# Windows 7 SP1 and whose programs start under Wine (32-bit ones in the 64-bit prefix, as on 64-bit Windows); the
+# tarball holds ppwtool and its manual page; SHA256SUMS matches (.deb: check-debs.sh). Run in wine-session.sh.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 tarball="$dist/ppwtool-1.0.0.1-linux-x86_64.tar.gz"
 
@@ -15,8 +14,7 @@ tar_files=$(tar -tzf "$tarball" | grep -v '/$' | sort | tr '\n' ' ')
 
 source "$root/scripts/wine-env.sh"
 for bits in win32 win64; do
-  win="$work/$bits"
-  zip="$dist/Tessam-1.0.0.1-$bits.zip"
+  win="$work/$bits" zip="$dist/Tessam-1.0.0.1-$bits.zip"
   unzip -q "$zip" -d "$win"
   zip_files=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
   [[ $zip_files == "README.txt Tessam.exe ppwtool.exe " ]] || fail "$bits zip holds: $zip_files"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs `make install` into a temporary prefix (and a temporary home), starts the
-# launcher and waits for the dialog, then `make uninstall` and checks that the
-# prefix is exactly as it was. Needs an X display (run inside wine-session.sh).
+# `make install` into a temporary prefix and home, the launcher shows the dialog, then `make uninstall` leaves the
+# prefix exactly as it was. Needs an X display (run inside wine-session.sh).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 export HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share"
 prefix="$work/prefix"

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Makes the release files twice from the same binaries, in different time
-# zones and under different umasks, and expects the same bytes. Then checks
-# the PE time stamps, which a rebuild would change: none in what the linker
-# writes, the commit's date in the stripped programs that ship.
+# The release files made twice from the same binaries, in other time zones and umasks, are the same bytes; PE time
+# stamps, which a rebuild would change: none where the linker writes, the commit's date in the programs shipped.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 pe_stamp() { date -u -d "$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^Time\/Date[[:space:]]*//p')" +%s; }
 

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""What shipped Windows programs hand the loader of Windows 7 SP1: each import
-(against windows-imports.txt), the PE header's OS and subsystem versions, large
-address awareness in 32-bit programs, and the manifest.
+"""What shipped Windows programs hand the loader of Windows 7 SP1: each import (against windows-imports.txt),
+the PE header's OS and subsystem versions, large address awareness in 32-bit programs, and the manifest.
 usage: check_pe.py OBJDUMP IMPORT_LIST PROGRAM.exe..."""
 import re
 import subprocess

@@ -1,6 +1,4 @@
-// The real Tessam.exe, started as a process, and the package path made for a folder
-// picked in the folder box. (The settings file it keeps is settings_test.cpp's business.)
-#include <gtest/gtest.h>
+// The real Tessam.exe as a process, and the package path made for a picked folder (settings: settings_test.cpp).
 
 #include "framework/handles.h"
 #include "framework/strings.h"
@@ -13,23 +11,13 @@
 namespace tessam::test {
 namespace {
 
-// CMake hands over the build's path; under Wine a Unix path is drive Z:.
-std::wstring BuiltExecutable() {
-  const std::string unix = TESSAM_EXE_PATH;
-  std::wstring path = unix.starts_with('/') ? L"Z:" : L"";
-  for (const char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return path;
-}
-
-// Started elsewhere, so only the executable's folder explains where config.cfg lands. The
-// close box saves both paths whole for the next start, though over 259 characters and
-// outside any ANSI code page. It turns critical-error boxes off, keeping its parent's mode.
+// Started elsewhere: only the executable's folder explains where config.cfg lands. The close box saves both paths
+// whole, over 259 characters and in no ANSI code page; critical-error boxes go off, keeping the parent's mode.
 TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNextStart) {
   TempFolder folder;
   const std::wstring exe = folder.File(L"Tessam.exe");
-  std::filesystem::copy_file(BuiltExecutable(), exe);
-  const std::wstring project = L"D:\\项目\\" + std::wstring(300, L'p') + L"\\线路一.pmw";
-  const std::wstring package = L"E:\\下载\\VANTU.PPW";
+  std::filesystem::copy_file(TESSAM_EXE_PATH, exe);
+  const std::wstring project = L"D:\\项目\\" + std::wstring(300, L'p') + L"\\线路一.pmw", package = L"E:\\下载\\VANTU.PPW";
   for (const bool again : {false, true}) {
     SCOPED_TRACE(again ? "second start" : "first start");
     std::wstring commandLine = L"\"" + exe + L"\" /help --project C:\\plc\\line1.pmw line2.pmw";
@@ -41,8 +29,7 @@ TEST(TessamProcess, IgnoresItsCommandLineAndTheCloseBoxSavesBesideItselfForTheNe
     const fw::UniqueHandle process(started.hProcess), thread(started.hThread);
     // Ends the program if a failed test left it running.
     const std::unique_ptr<void, void (*)(HANDLE)> guard(process.get(), [](HANDLE p) { ::TerminateProcess(p, 1); });
-    // As a parent with this mode would hand it down, before the program starts.
-    RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);
+    RunIn(process.get(), "SetErrorMode", SEM_NOOPENFILEERRORBOX);  // as a parent with this mode hands it down
     ::ResumeThread(thread.get());
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (dialog = FindThreadWindow(started.dwThreadId, nullptr)) != nullptr; }, 30s));

@@ -1,5 +1,4 @@
 // The main dialog driven through its control identifiers, as a user would; then the real shell call behind the reveal.
-#include <gtest/gtest.h>
 #include <shlobj.h>
 #include <commdlg.h>
 
@@ -9,7 +8,6 @@
 #include <ctime>
 #include <map>
 #include <mutex>
-#include <vector>
 
 #include "core/package_builder.h"
 #include "core/package_reader.h"
@@ -21,20 +19,16 @@
 namespace tessam::test {
 namespace {
 
-const std::wstring kSucceeded = L"生成成功！";
-const std::wstring kPathMissing = L"PWM文件路径不存在！\n";
-const std::wstring kPasswordRule = L"密码必须为8位字符！";
+const std::wstring kSucceeded = L"生成成功！", kPathMissing = L"PWM文件路径不存在！\n", kPasswordRule = L"密码必须为8位字符！";
 
-// The payload unscrambles to the image MakeProject(blocks) holds, with
-// `password` planted (empty: none). Sound headers are the core tests' business.
+// The payload is MakeProject(blocks)'s image with `password` planted; headers are the core tests' business.
 void ExpectPackageOf(const Bytes& package, std::uint16_t blocks, const std::string& password) {
   Bytes image = MakeImage(blocks);
   std::copy(password.begin(), password.end(), image.begin() + 8);
   EXPECT_TRUE(UnscrambleImage(package, InspectPackage(package)) == image) << "payload is not the image";
 }
 
-// The progress and reveal seams: each value shown, in thousandths, and -1
-// for a clear; each reveal request instead of a folder window.
+// The progress and reveal seams: each value shown in thousandths (-1: cleared), each reveal request.
 struct SeamLog final : BuildProgress {
   void Show(HWND, std::uint64_t done, std::uint64_t total) override { Add(static_cast<int>(done * 1000 / total)); }
   void Clear(HWND) override { Add(-1); }
@@ -42,9 +36,8 @@ struct SeamLog final : BuildProgress {
   int Reveal(const std::wstring& path) { const std::lock_guard lock(mutex); requested.push_back(path); return 1; }
   std::vector<int> Take() { const std::lock_guard lock(mutex); return std::exchange(values, {}); }
   std::vector<std::wstring> paths() { const std::lock_guard lock(mutex); return requested; }
-  std::mutex mutex;
-  std::vector<int> values;
-  std::vector<std::wstring> requested;
+  std::mutex mutex;  // over the values and the requests
+  std::vector<int> values; std::vector<std::wstring> requested;
 };
 
 class MainDialog : public ::testing::Test {
@@ -54,9 +47,8 @@ class MainDialog : public ::testing::Test {
   }
 
   TempFolder folder;
-  std::wstring settingsPath = folder.File(L"config.cfg");
-  std::wstring projectPath = folder.File(L"line1.pmw");
-  std::wstring packagePath = folder.File(L"VANTU.PPW");
+  std::wstring settingsPath = folder.File(L"config.cfg"), projectPath = folder.File(L"line1.pmw"),
+               packagePath = folder.File(L"VANTU.PPW");
   std::shared_ptr<PackageBuilder> builder = std::make_shared<PackageBuilder>();
   std::shared_ptr<SeamLog> log = std::make_shared<SeamLog>();
 };
@@ -68,8 +60,7 @@ RECT RectIn(HWND dialog, HWND control) {
   return r;
 }
 
-// Run once per display scaling (see CMakeLists.txt): each label shows its whole text, inside
-// the group box, over no other control. (Other tests reach each control by its identifier.)
+// Run at each display scaling (CMakeLists.txt): each label shows its whole text, inside the frame, over no other.
 TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   DialogUnderTest dialog(Services());
   const HWND window = dialog.window();
@@ -103,8 +94,7 @@ TEST_F(MainDialog, ControlsAndLabelsAtThisScaling) {
   }
 }
 
-// An HDROP as Explorer hands it over: a DROPFILES record, the names each ended by a NUL, one more
-// NUL (the zeroed memory's). The dialog frees it; Drop returns once the dialog has handled it.
+// An HDROP as Explorer hands it over: DROPFILES, each name ended by a NUL, one more NUL. The dialog frees it.
 void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names) {
   std::wstring list;
   for (const std::wstring& name : names) list += name + L'\0';
@@ -117,8 +107,7 @@ void Drop(const DialogUnderTest& dialog, const std::vector<std::wstring>& names)
   dialog.Sync();
 }
 
-// The path edits note the Escape and Enter key-downs that reach them; the package edit asks for every key
-// the dialog asks it about, as an open completion list does. Noted on the dialog's thread, read after a Sync.
+// Path edits note Escape and Enter key-downs (read after a Sync); the package edit wants all keys, as completion lists.
 std::map<HWND, WNDPROC> editProcs;
 std::vector<std::pair<int, WPARAM>> keysTaken;
 LRESULT CALLBACK NoteKeys(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -128,8 +117,7 @@ LRESULT CALLBACK NoteKeys(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
   return ::CallWindowProcW(editProcs.at(edit), edit, message, wParam, lParam);
 }
 
-// Without the swallowing, Escape would end the dialog, Enter in an edit would end it too, and Enter
-// on a focused button would press that button. A control that asks for them gets both keys instead.
+// Unswallowed, Escape or Enter in an edit would end the dialog, Enter on a button press it; keys asked for are passed.
 TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   DialogUnderTest dialog(Services());
   dialog.SetText(IDC_PASSWORD, L"");  // too short: pressing "生成U盘下载" would show the warning
@@ -153,8 +141,7 @@ TEST_F(MainDialog, KeysDoNothingAndThePasswordEditTakesEightTypedCharacters) {
   EXPECT_EQ(dialog.Text(IDC_PASSWORD), L"abcdefgh");
 }
 
-// Each click on "生成U盘下载" that builds nothing, or fails to, shows one message, modal for the
-// dialog: the password rule's, or the worker's, which shortens a path too long for the screen.
+// Each click on "生成U盘下载" that builds nothing, or fails to, shows one modal message, a too long path shortened.
 TEST_F(MainDialog, ThePasswordRulePathChecksAndAFailedBuildEachShowOneModalMessage) {
   WriteFile(projectPath, MakeProject(2));
   const std::wstring missing = folder.File(L"missing.pmw"), huge = L"D:\\" + std::wstring(140000, L'x') + L".pmw";
@@ -220,8 +207,7 @@ TEST_F(MainDialog, DropsAndBrowseBoxesFillThePaths) {
   dialog.Dismiss(*box, IDCANCEL);
   EXPECT_EQ(dialog.Text(IDC_PACKAGE_PATH), L"unchanged") << "a cancelled folder box keeps the path";
 
-  // The open-file box fills the project path, and leaves the current
-  // directory alone, also after the user went into another folder in it.
+  // The open-file box fills the project path and keeps the current directory, though the user went elsewhere in it.
   const std::wstring picked = folder.File(L"picked.pmw");
   WriteFile(picked, std::string(300, '\0'));
   const auto currentBefore = std::filesystem::current_path();
@@ -275,8 +261,7 @@ struct BuildGate {
   std::atomic<bool> entered{false}, open{false};
 };
 
-// A result box of its own would turn the dialog back on when it closes
-// (Wine's boxes do), under the still open About box.
+// A result box of its own would turn the dialog on again when it closes (Wine's do), under the About box.
 TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsForItToClose) {
   const auto gate = std::make_shared<BuildGate>();
   builder = std::make_shared<PackageBuilder>([gate] { return gate->Pass(); }, std::make_unique<RuntimeRandom>());
@@ -288,9 +273,7 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   ASSERT_TRUE(WaitUntil([&] { return gate->entered.load(); }));
   EXPECT_TRUE(WaitUntil([&] { return !::IsWindowEnabled(dialog.item(IDC_PROJECT_PATH)); }));
   for (const int enabled : {IDC_GENERATE, IDC_CLOSE_BUTTON, IDC_BROWSE_PROJECT, IDC_BROWSE_FOLDER, IDC_PACKAGE_PATH,
-                            IDC_ENCRYPT, IDC_PASSWORD}) {
-    EXPECT_TRUE(::IsWindowEnabled(dialog.item(enabled))) << enabled;
-  }
+                            IDC_ENCRYPT, IDC_PASSWORD}) EXPECT_TRUE(::IsWindowEnabled(dialog.item(enabled))) << enabled;
   // A drop passes the disabled project path by (Wine would deliver it there).
   std::filesystem::create_directory(folder.path / L"stick");
   Drop(dialog, {folder.File(L"dropped.pmw"), folder.File(L"stick")});
@@ -322,8 +305,7 @@ TEST_F(MainDialog, OnlyTheProjectEditIsDisabledAndAResultUnderTheAboutBoxWaitsFo
   ExpectPackageOf(ReadFile(packagePath), 1, "Ab3$Ef7!");
 }
 
-// The dialog starts from the settings file (the default password for an empty one) with
-// encryption on; "关闭" leaves the file as it was, the close box saves both paths.
+// Starts from the settings file (no password: the default), encrypting; "关闭" saves nothing, the close box both paths.
 TEST_F(MainDialog, StartsFromTheSettingsFileAndBothWaysOfClosingStopABuildOfTheLargestProject) {
   const std::wstring largest = folder.File(L"largest.pmw"), stored = L"D:\\plc\\line1.pmw | E:\\plc\\VANTU.PPW";
   WriteFile(largest, MakeProject(65535));  // a 131 MB program image
@@ -360,8 +342,7 @@ std::vector<HWND> VisibleWindows(const std::vector<HWND>& known = {}) {
   return found;
 }
 
-// Some Wine sessions never register the shell's window service, and then every open-folder-and-select request fails
-// with "class not registered", whoever makes it. Asked directly of the shell, so our own code plays no part.
+// Some Wine sessions lack the shell's window service: any open-and-select fails, whoever asks; here the shell is asked.
 bool ShellCannotSelectInThisSession(const std::wstring& path) {
   const fw::ComApartment com;
   PIDLIST_ABSOLUTE item = nullptr;
@@ -380,8 +361,7 @@ TEST(ShellParsablePath, IsAbsoluteAndDropsTheVerbatimPrefixWhereItCan) {
   for (const auto& c : cases) EXPECT_EQ(ShellParsablePath(c.path), c.parsable) << ::testing::PrintToString(c.path);
 }
 
-// A package past 260 characters, named with the prefix. Removed here, with
-// calls that take the prefix: the library's remove_all stops at 260.
+// A package past 260 characters, named with the prefix, removed with calls that take it (remove_all stops at 260).
 struct LongPackage {
   explicit LongPackage(const TempFolder& folder)
       : top(L"\\\\?\\" + folder.File(std::wstring(120, L'a'))), deep(top + L"\\" + std::wstring(120, L'b')) {
@@ -397,8 +377,7 @@ TEST(RevealInExplorer, OpensAFolderWindowForShortAndLongPathsAndRefusesAMissingP
   TempFolder folder;
   WriteFile(folder.File(L"VANTU.PPW"), std::string(156, '\0'));
   const LongPackage deep(folder);
-  // Wine opens the folder of a long path but cannot then find its window to
-  // select in, and says so: only the folder window counts there.
+  // Wine opens a long path's folder but cannot select in it, and says so: there only the folder window counts.
   for (const std::wstring& path : {folder.File(L"VANTU.PPW"), deep.path}) {
     SCOPED_TRACE(path.size());
     const std::vector<HWND> before = VisibleWindows();

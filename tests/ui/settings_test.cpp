@@ -1,11 +1,7 @@
-// "config.cfg" in every form an editor saves it, judged by what Windows' own profile
-// functions would make of the files handed to them.
-#include <gtest/gtest.h>
+// "config.cfg" in every form an editor saves, judged by what Windows' profile functions make of what they get.
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
-#include <thread>
 
 #include "framework/handles.h"
 #include "settings/settings_file.h"
@@ -30,8 +26,7 @@ std::optional<std::string> Encoded(const std::wstring& text, UINT codePage) {
   return lost ? std::nullopt : std::optional(bytes);
 }
 
-// While a watch lives, this program's imports of the profile functions lead through it: it
-// counts the reads and keeps the bytes of the file the first write names, as they are then.
+// The profile functions' imports lead through a watch: it counts reads, keeps the file as the first write finds it.
 struct ProfileCallWatch {
   void Clear() { reads = 0, written.reset(); }
   static DWORD WINAPI Get(LPCWSTR section, LPCWSTR key, LPCWSTR fallback, LPWSTR value, DWORD size, LPCWSTR file) {
@@ -57,10 +52,9 @@ class Settings : public ::testing::Test {
   SettingsFile settings{path};
 };
 
-// The same lines in each form an editor saves. Loading reads the values, with the profile functions exactly
-// when Windows reads the file (ANSI, UTF-16 LE with a mark, and what is the same bytes: plain ASCII), and changes
-// nothing. Saving hands them a UTF-16 LE file with a mark holding every line the user wrote, or an ANSI file as it
-// is while the paths fit its code page. Run in code page 936 too, where the GBK of 涂装 and 细纱\一站 is valid UTF-8.
+// Each form an editor saves: loading reads the values, through the profile functions exactly when Windows reads the
+// file (ANSI, UTF-16 LE marked, plain ASCII), changing nothing. Saving hands them UTF-16 LE, marked, with every line
+// written, or the ANSI file as is while the paths fit its code page. Run in code page 936 too (GBK valid as UTF-8).
 TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
   const char* codePage = std::getenv("TESSAM_TEST_CODE_PAGE");  // the run in a Chinese locale
   ASSERT_TRUE(!codePage || ::GetACP() == std::stoul(codePage)) << "the locale did not apply: " << ::GetACP();
@@ -104,9 +98,8 @@ TEST_F(Settings, EveryFormAnEditorSavesLoadsAndSavesAsWindowsReadsIt) {
   }
 }
 
-// Held elsewhere for good: not shared, the file cannot be read; shared for reading, not replaced. Held a moment
-// without sharing (a scanner), it is waited for and converted, past an earlier save's leftover (hidden, read-only),
-// and nothing is left beside it.
+// Held for good: unshared, the file cannot be read; shared for reading, not replaced. Held a moment unshared (a
+// scanner), it is waited for and converted, past an earlier save's hidden read-only leftover, nothing left beside it.
 TEST_F(Settings, FileHeldElsewhere) {
   const std::wstring leftover = folder.File(L"config.cfg.new");
   WriteFile(leftover, std::string("x"));

@@ -1,16 +1,9 @@
 #pragma once
-// Support for the Windows program's tests: deadline waits, and the real main dialog, run
-// modally on a thread of its own and driven from the test's thread as a user would.
+// Deadline waits, and the real main dialog, modal on a thread of its own, driven from the test's as a user would.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <optional>
-#include <string>
-#include <thread>
 
 #include "framework/com.h"
 #include "framework/strings.h"
@@ -21,21 +14,8 @@
 
 namespace tessam::test {
 
-using namespace std::chrono_literals;
 
-// Polls `condition` until it holds (true) or `deadline` passes (false).
-inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 10s) {
-  const auto until = std::chrono::steady_clock::now() + deadline;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
-struct TempFolder : TempDir {
-  std::wstring File(const std::wstring& name) const { return (path / name).wstring(); }
-};
+struct TempFolder : TempDir { std::wstring File(const std::wstring& name) const { return (path / name).wstring(); } };
 
 // Saved settings as "project | package | password", compared in one piece.
 inline std::wstring Joined(const SavedSettings& saved) {

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Wine settings for the dialog tests, in the suite's Wine prefix.
-#   wine-settings.sh unmanaged PROGRAM  Wine on a bare Xvfb waits two seconds for a window manager
-#     each time a managed window is hidden: the program named gets unmanaged windows.
-#   wine-settings.sh dpi DPI PROGRAM [ARGS...]  runs one program at display scaling DPI (96 = 100%,
-#     144 = 150%), then puts the scaling back. Wine reads it when a program starts.
+#   unmanaged PROGRAM: on a bare Xvfb Wine waits 2 s for a window manager whenever a managed window hides, so
+#     the program named gets unmanaged windows.
+#   dpi DPI PROGRAM [ARGS...]: runs one program (Wine reads the scaling as it starts) at DPI (96 = 100%), then back.
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
 source "$here/../../scripts/wine-env.sh"
