@@ -3,16 +3,22 @@
 
 #include <atomic>
 
-#include "tests/cli/process_win32.h"
+#include "framework/handles.h"
+#include "tests/cli/ppwtool_test.h"
 #include "tests/remote_call_win32.h"
 
 namespace tessam::test {
+
+// In process_win32.cpp: the process started as RunProcess starts it, not waited for.
+fw::UniqueHandle StartProcess(const std::filesystem::path& exe, const Words& arguments,
+                              const std::filesystem::path& out, const std::filesystem::path& err);
+
 namespace {
 
 namespace fs = std::filesystem;
 
 // An antivirus, indexer or preview: once `path` changed it opens it at once and again, with
-// `sharing`, reads it whole and holds it a while. Counts the files it saw not `length` long.
+// `sharing`, and holds it a while. Counts the files it found not `length` long.
 struct Scanner {
   Scanner(const std::string& path, DWORD sharing, DWORD holdMs, std::uint64_t length)
       : thread([=, this, name = Utf8Path(path).wstring()](const std::stop_token& stop) {

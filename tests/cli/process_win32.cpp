@@ -1,6 +1,7 @@
 #include <windows.h>
 
-#include "tests/cli/process_win32.h"
+#include "framework/handles.h"
+#include "tests/cli/ppwtool_test.h"
 
 namespace tessam::test {
 
