@@ -28,7 +28,8 @@ enum class FileError {
   kNone,
   kNotFound,        // the file, or a folder on its path, does not exist
   kAccessDenied,
-  kNotRegularFile,  // a folder, a device, a pipe
+  kFolder,
+  kNotRegularFile,  // a device, a pipe
   kNameTooLong,
   kBadName,         // the path cannot be spelled as a file name here
   kHeld,            // another open holds the file

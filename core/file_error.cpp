@@ -7,7 +7,8 @@ const char* Describe(FileError error) {
     case FileError::kNone: return "no error";
     case FileError::kNotFound: return "no such file or folder";
     case FileError::kAccessDenied: return "permission denied";
-    case FileError::kNotRegularFile: return "not a regular file (a folder, device or pipe)";
+    case FileError::kFolder: return "it is a folder";
+    case FileError::kNotRegularFile: return "not a regular file (a device or pipe)";
     case FileError::kNameTooLong: return "the path is too long";
     case FileError::kBadName: return "the path cannot be spelled as a file name on this system";
     case FileError::kHeld: return "held open by another program";

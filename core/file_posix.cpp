@@ -28,7 +28,8 @@ FileError FromErrno(int code) {
   switch (code) {
     case ENOENT: case ENOTDIR: return FileError::kNotFound;
     case EACCES: case EPERM: return FileError::kAccessDenied;
-    case EISDIR: case ENXIO: case ENODEV: return FileError::kNotRegularFile;
+    case EISDIR: return FileError::kFolder;
+    case ENXIO: case ENODEV: return FileError::kNotRegularFile;
     case ENAMETOOLONG: return FileError::kNameTooLong;
     case EWOULDBLOCK: return FileError::kHeld;
     case EROFS: return FileError::kReadOnlyDevice;
@@ -95,7 +96,7 @@ int OpenOrCreate(const char* name, bool& created) {
 // Takes hold of a freshly opened descriptor: a regular file, locked.
 FileError TakeHold(int fd, struct stat& info) {
   if (::fstat(fd, &info) != 0) return FromErrno(errno);
-  if (!S_ISREG(info.st_mode)) return FileError::kNotRegularFile;
+  if (!S_ISREG(info.st_mode)) return S_ISDIR(info.st_mode) ? FileError::kFolder : FileError::kNotRegularFile;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return FromErrno(errno);
   return FileError::kNone;
 }
@@ -144,11 +145,7 @@ void PaceWriteBack(int fd, off_t start, off_t length) {
 
 }  // namespace
 
-bool PathExists(const std::u16string& path) {
-  const auto name = Utf16ToUtf8(path);
-  struct stat info;
-  return name && ::stat(name->c_str(), &info) == 0;
-}
+bool PathExists(const std::u16string& path) { return IdentityOfPath(path).has_value(); }
 
 std::optional<FileIdentity> IdentityOfPath(const std::u16string& path) {
   const auto name = Utf16ToUtf8(path);
@@ -296,7 +293,7 @@ std::optional<Destination> FindDestination(const std::u16string& path, FileError
   if (::stat(place.c_str(), &info) == 0) {
     // A rename needs no write permission on the file itself; a file the user
     // may not write is not replaced all the same, as a write onto it would fail.
-    why = !S_ISREG(info.st_mode) ? FileError::kNotRegularFile
+    why = S_ISDIR(info.st_mode) ? FileError::kFolder : !S_ISREG(info.st_mode) ? FileError::kNotRegularFile
           : ::access(place.c_str(), W_OK) != 0 ? FromErrno(errno) : FileError::kNone;
     if (why != FileError::kNone) return std::nullopt;
   }

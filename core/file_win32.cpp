@@ -77,7 +77,7 @@ FileError OpenFailure(const std::wstring& path) {
   const FileError error = FromLastError();
   const DWORD attributes = GetFileAttributesW(path.c_str());
   const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-  return folder ? FileError::kNotRegularFile : error;
+  return folder ? FileError::kFolder : error;
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -130,11 +130,10 @@ std::optional<Destination> FindDestination(const std::u16string& path, FileError
   const ScopedHandle file{OpenToLookAt(place)};
   if (file.handle != INVALID_HANDLE_VALUE) {
     BY_HANDLE_FILE_INFORMATION info;
-    const bool regular = GetFileType(file.handle) == FILE_TYPE_DISK &&
-                         GetFileInformationByHandle(file.handle, &info) &&
-                         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool found = GetFileInformationByHandle(file.handle, &info);
     // Windows replaces no read-only file; better said before the writing than after.
-    why = !regular ? FileError::kNotRegularFile
+    why = found && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)   ? FileError::kFolder
+          : !found || GetFileType(file.handle) != FILE_TYPE_DISK       ? FileError::kNotRegularFile
           : (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? FileError::kAccessDenied : FileError::kNone;
     if (why != FileError::kNone) return std::nullopt;
     if (std::wstring final = FinalPathOf(file.handle); !final.empty()) place = std::move(final);

@@ -24,9 +24,7 @@ class ImportSwap {
     saved_ = *slot_;  // kept as read: the compiler may take `real` for a constant and load it anew
     Put(standIn);
   }
-  ~ImportSwap() {
-    if (slot_) Put(saved_);
-  }
+  ~ImportSwap() { if (slot_) Put(saved_); }
   ImportSwap(const ImportSwap&) = delete;
 
  private:

@@ -83,7 +83,7 @@ TEST_F(Ppwtool, BuildFailuresExitOneNamingTheReason) {
   EXPECT_EQ(Read(package), Bytes({'o', 'l', 'd'}));
   EXPECT_EQ(Expect(1, {"build", Write(Path("p.pmw"), MakeProject(1)), Path("sub")}).err,
             "ppwtool: build failed: " + std::string(Describe(BuildFailure::kPackageNotOpenable)) + ": " +
-                Describe(FileError::kNotRegularFile) + "\n");
+                Describe(FileError::kFolder) + "\n");
 }
 
 // verify: exit 0 for the build of the project, 1 for another program (first difference, count) or a damaged one.

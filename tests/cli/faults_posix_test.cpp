@@ -91,7 +91,7 @@ TEST_F(PpwtoolFaults, ExtractLeavesEverythingButItsOwnFileAlone) {
       {package, "", "is the package itself", fs::file_type::regular},
       {Path("link"), "", "is the package itself", fs::file_type::symlink},
       {Path("hard"), "", "is the package itself", fs::file_type::regular},
-      {Path("sub"), "", "not a regular file", fs::file_type::directory},
+      {Path("sub"), "", "it is a folder", fs::file_type::directory},
       {Path("fifo"), "", "not a regular file", fs::file_type::fifo},  // at once, not waiting for a reader
       {"/dev/null", "", "not a regular file", fs::file_type::character},
   };
