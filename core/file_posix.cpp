@@ -8,7 +8,6 @@
 #include <climits>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <utility>
 
